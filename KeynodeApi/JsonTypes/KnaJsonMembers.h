@@ -1,0 +1,48 @@
+#pragma once
+#include <string>
+
+#include "Accessories/TCNullTypes.h"
+#include "Accessories/TCUTCTime.h"
+#include "JsonTypes/KnaRapidJson.h"
+
+// Reading and writing members by the shared rules: structural faults raise KnaParsingException with the
+// failed condition; a value of the wrong JSON type fails inside RapidJSON (TCJson::TCJsonParsingException).
+namespace KeynodeApi {
+
+// "Expected JSON object" / "Expected JSON array".
+void AssertJsonObject(const rapidjson::Value& value);
+void AssertJsonArray(const rapidjson::Value& value);
+
+// The member of an object; "Expected %s member" when absent.
+const rapidjson::Value& GetRequiredMember(const rapidjson::Value& object, const char* name);
+// The same, and "%s member can't be null" when it is null.
+const rapidjson::Value& GetRequiredNotNullMember(const rapidjson::Value& object, const char* name);
+// The member, or nullptr when absent.
+const rapidjson::Value* FindOptionalMember(const rapidjson::Value& object, const char* name);
+
+// Optional nullable members. Each returns whether the member was present (the specified mark): absent
+// leaves `out` null, null makes it null, a value is read with the member's type.
+bool ReadOptionalMember(const rapidjson::Value& object, const char* name,
+                        Accessories::TCNullTypes<std::string>& out);
+bool ReadOptionalMember(const rapidjson::Value& object, const char* name,
+                        Accessories::TCNullTypes<bool>& out);
+bool ReadOptionalMember(const rapidjson::Value& object, const char* name, Accessories::TCNullTypes<int>& out);
+bool ReadOptionalMember(const rapidjson::Value& object, const char* name,
+                        Accessories::TCNullTypes<long long>& out);
+// Time texts with time of day ("2024-05-01T13:45:00Z").
+bool ReadOptionalMember(const rapidjson::Value& object, const char* name,
+                        Accessories::TCNullTypes<TCUTCTime>& out);
+// Date texts ("2024-05-01").
+bool ReadOptionalMember(const rapidjson::Value& object, const char* name,
+                        Accessories::TCNullTypes<TCDateData>& out);
+
+// Values for output; a null value becomes JSON null.
+rapidjson::Value ToJsonValue(const std::string& value, JsonAllocator& allocator);
+rapidjson::Value ToJsonValue(const Accessories::TCNullTypes<std::string>& value, JsonAllocator& allocator);
+rapidjson::Value ToJsonValue(const Accessories::TCNullTypes<bool>& value, JsonAllocator& allocator);
+rapidjson::Value ToJsonValue(const Accessories::TCNullTypes<int>& value, JsonAllocator& allocator);
+rapidjson::Value ToJsonValue(const Accessories::TCNullTypes<long long>& value, JsonAllocator& allocator);
+rapidjson::Value ToJsonValue(const Accessories::TCNullTypes<TCUTCTime>& value, JsonAllocator& allocator);
+rapidjson::Value ToJsonValue(const Accessories::TCNullTypes<TCDateData>& value, JsonAllocator& allocator);
+
+} // namespace KeynodeApi

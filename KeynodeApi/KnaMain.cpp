@@ -1,0 +1,68 @@
+#include "KnaMain.h"
+
+#include "Handlers/KnaInfoApi_Handler.h"
+#include "Handlers/KnaKeynodes_Handler.h"
+#include "Host/TCException.h"
+#include "Interface/KnaWebRequest_Http.h"
+#include "Interface/KnaWebResponse_Http.h"
+#include "Property/AccessProp.h"
+
+namespace KeynodeApi {
+
+KnaMain::KnaMain(int majorVersion, const KnaHandlerInfo::InfoMap* endpointRegistry,
+                 std::shared_ptr<HandlerMap> handlers)
+    : m_EndpointRegistry(endpointRegistry), m_Handlers(std::move(handlers)),
+      m_KeynodeMacMap(std::make_shared<KeynodeMacMap>()),
+      m_PropertyNotifier(this, &KnaMain::OnPropertyChanges), m_DBNotifier(this, &KnaMain::OnDBChanges) {
+    HOST_ASSERT(majorVersion > 0);
+    m_ApiMajorVersion = majorVersion;
+    m_ApiPrefix = "/api/v" + std::to_string(majorVersion);
+
+    AddWait(WAIT_PROPERTY_CHANGES, m_PropertyNotifier.GetSignalEvent());
+    AddWait(WAIT_DB_CHANGES, m_DBNotifier.GetSignalEvent());
+
+    // Every setting, not only the API's own: the event webhook follows its settings through this notifier.
+    m_PropertyNotifier.InsertAll();
+    m_PropertyNotifier.Enable();
+
+    m_NetworkSettings = TCIPNetworkInterfaceSettings::GetInterfaceSettings("");
+
+    if (m_EndpointRegistry == nullptr) m_EndpointRegistry = &KnaHandlerInfo::GetInfoMapProtected();
+    if (!m_Handlers) CreateDefaultWebHandlers();
+    // Handlers handed in were made for whatever version their maker chose; they serve this one.
+    for (auto& entry : *m_Handlers)
+        if (entry.second) entry.second->SetApiMajorVersion(majorVersion);
+    PrepareWebHandlers();
+    CreateThread("KeynodeApi", -1);
+}
+
+// The thread must be finished before the members it uses go away.
+KnaMain::~KnaMain() {
+    Stop();
+}
+
+void KnaMain::CreateDefaultWebHandlers() {
+    m_Handlers = std::make_shared<HandlerMap>();
+    AddWebHandler(std::make_unique<KnaInfoApi_Handler>());
+    AddWebHandler(std::make_unique<KnaKeynodes_Handler>());
+}
+
+void KnaMain::AddWebHandler(std::unique_ptr<KnaBaseHandler> handler) {
+    HOST_ASSERT(handler != nullptr);
+    std::set<int> supportedClaims;
+    handler->GetSupportedClaims(supportedClaims);
+    HOST_ASSERT_MSG(supportedClaims.size() > 0, "Web handler must have assigned at least one claim");
+    handler->SetApiMajorVersion(m_ApiMajorVersion);
+    std::shared_ptr<KnaBaseHandler> shared(std::move(handler));
+    if (!m_Handlers) m_Handlers = std::make_shared<HandlerMap>();
+    for (int claim : supportedClaims)
+        (*m_Handlers)[claim] = shared;
+}
+
+void KnaMain::handleRequest(const Web::Request& request, Web::Response& response) {
+    KnaWebRequest_Http webRequest(request);
+    KnaWebResponse_Http webResponse(response);
+    HandleRequest(webRequest, webResponse);
+}
+
+} // namespace KeynodeApi

@@ -1,0 +1,108 @@
+#include "KnaMain.h"
+
+#include <boost/algorithm/string/classification.hpp>
+#include <boost/algorithm/string/split.hpp>
+#include <cstring>
+#include <vector>
+
+#include "Crypto/TCBase64Coder.h"
+#include "Crypto/TCCryptoUtil.h"
+#include "DB/Tables/WebTables.h"
+
+namespace KeynodeApi {
+
+namespace {
+
+const char* const kWrongCredentials = "Wrong username/password or API access not allowed";
+// Bit of Table_WebCloudUsers::AZURE_RIGHTS that grants every endpoint.
+const int kCloudRightAllMethods = 4;
+
+bool IsOne(DB::TCDBIterator& row, const DB::TCDBFieldSpec& column) {
+    const auto value = row.Field(column).get_AsNullInt();
+    return value.IsNotNull() && value.get_Value() == 1;
+}
+
+// The Basic credentials of the header; an error text when there are none.
+std::string DecodeBasicCredentials(const std::string& header, std::string& userName, std::string& password) {
+    if (header.empty()) return "Missing Authorization header";
+    std::vector<std::string> pieces;
+    boost::split(pieces, header, boost::is_any_of(" "));
+    if (pieces.size() < 2) return "Invalid authorization header";
+    if (pieces[0] != "Basic") return "Basic authorization is required";
+
+    Accessories::TCBinaryStream decoded;
+    TCBase64Coder::Decode(pieces[1], decoded);
+    const std::string bytes = decoded.AsString();
+    const std::string text = bytes.substr(0, std::strlen(bytes.c_str()));
+
+    const auto colon = text.find(':');
+    if (colon == std::string::npos) return "Invalid authorization header, username:password expected";
+    userName = text.substr(0, colon);
+    password = text.substr(colon + 1);
+    if (userName.empty() || password.empty()) return "User name/password can't be empty";
+    return std::string();
+}
+
+} // namespace
+
+void KnaMain::AuthenticateRequest(KnaWebRequest& request, std::string& error, Accessories::TCRecordID& userID,
+                                  std::string& userName, std::set<int>& claims, bool& allMethods) const {
+    error.clear();
+    userName.clear();
+    userID.SetNull();
+    claims.clear();
+    allMethods = false;
+    const bool mustVerifyPassword = request.MustVerifyPassword();
+
+    std::string password;
+    if (request.IsOverHttp()) {
+        error = DecodeBasicCredentials(request.authorizationHeaderValue(), userName, password);
+        if (!error.empty()) return;
+    } else {
+        userName = request.GetUserName();
+    }
+
+    Web::TCDBWebUsers users;
+    const Accessories::TCRecordID requestUserID = request.GetUserID();
+    DB::TCDBIterator user = requestUserID.IsNotNull() ? users.SelectPrimary(requestUserID)
+                                                      : users.Select("*", Table_WebUsers::NAME == userName);
+    if (user.IsEnd()) {
+        error = kWrongCredentials;
+        return;
+    }
+    userID = user.Field(Table_WebUsers::ID).get_AsRecordID();
+    if (request.IsOverHttp()) {
+        request.SetUserID(userID);
+        request.SetUserName(userName);
+    }
+    if (mustVerifyPassword && !TCCryptoUtil::DBWebUser_VerifyPassword(
+                                  password, user.Field(Table_WebUsers::PASSWORD_HASH).get_AsString())) {
+        error = kWrongCredentials;
+        return;
+    }
+
+    if (!request.VerifyCloudWebApiRights()) {
+        if (IsOne(user, Table_WebUsers::ALLOW_WEB_API_ACCESS) &&
+            IsOne(user, Table_WebUsers::ALLOW_WEB_API_ACCESS_ALL_METHODS)) {
+            allMethods = true;
+            return;
+        }
+    } else {
+        Web::TCDBWebCloudUsers cloudUsers;
+        auto cloudUser = cloudUsers.Select("*", Table_WebCloudUsers::WEB_USER_LINK.IsNotNull() &&
+                                                    Table_WebCloudUsers::WEB_USER_LINK == userID);
+        if (cloudUser.IsNotEnd()) {
+            const auto rights = cloudUser.Field(Table_WebCloudUsers::AZURE_RIGHTS).get_AsNullInt();
+            if (rights.IsNotNull() && (rights.get_Value() & kCloudRightAllMethods) != 0) allMethods = true;
+        }
+    }
+
+    if (!allMethods) {
+        Web::TCDBWebUserClaims userClaims;
+        for (auto row = userClaims.Select("*", Table_WebUserClaims::USER_LINK == userID); row.IsNotEnd();
+             row.Next())
+            claims.insert(row.Field(Table_WebUserClaims::CLAIM).get_AsInteger());
+    }
+}
+
+} // namespace KeynodeApi

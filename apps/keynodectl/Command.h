@@ -1,0 +1,27 @@
+#pragma once
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "DataDir.h"
+
+namespace keynodectl {
+
+// Bad use of the command line: printed with the usage, exit code 2.
+struct UsageError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+using Args = std::vector<std::string>;
+
+// Each command group takes the words after its name. Returns the exit code.
+int runInit(const keynode::DataDir& dir, const Args& args);
+int runUser(const keynode::DataDir& dir, const Args& args);
+int runProperty(const keynode::DataDir& dir, const Args& args);
+int runEvents(const keynode::DataDir& dir, const Args& args);
+int runDemo(const keynode::DataDir& dir, const Args& args);
+
+// Parses a whole decimal number in [min, max] or throws UsageError naming `what`.
+long long parseNumber(const std::string& text, const char* what, long long min, long long max);
+
+} // namespace keynodectl

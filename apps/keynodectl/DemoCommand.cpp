@@ -1,0 +1,209 @@
+// `demo`: a small but complete site, so that every endpoint has something to show.
+#include <iostream>
+#include <variant>
+
+#include "Command.h"
+#include "DB/TCDBTransaction.h"
+#include "DB/Tables/AccessTables.h"
+#include "DB/Tables/SystemTables.h"
+
+using Accessories::TCRecordID;
+
+namespace keynodectl {
+namespace {
+
+using Value = std::variant<std::nullptr_t, long long, std::string, TCRecordID>;
+using Row = std::vector<std::pair<const DB::TCDBFieldSpec*, Value>>;
+
+TCRecordID insert(DB::TCDBBasicTable& table, const Row& row) {
+    DB::TCDBAutoObject object;
+    table.CreateObject(object);
+    for (const auto& [field, value] : row) {
+        DB::TCDBField f = object.Field(*field);
+        if (auto n = std::get_if<long long>(&value))
+            f.set_AsBigInt(*n);
+        else if (auto s = std::get_if<std::string>(&value))
+            f.set_AsString(*s);
+        else if (auto id = std::get_if<TCRecordID>(&value))
+            f.set_AsRecordID(*id);
+        else
+            f.SetNull();
+    }
+    object.Save(false);
+    return object.get_ID();
+}
+
+long long daySeconds(int hour, int minute) {
+    return hour * 3600LL + minute * 60LL;
+}
+long long utc(int y, int m, int d) {
+    return TCUTCTime::FromYMDHMS(y, m, d, 0, 0, 0).get_Seconds();
+}
+
+// Week-program type 10 (card holder access) and its functions, as the schema defines them.
+constexpr long long kCardHolderType = 10, kNoAccess = 100, kAccess = 101, kAccessWithPin = 102;
+
+TCRecordID weekProgram(const std::string& name,
+                       const std::vector<std::tuple<int, long long, long long>>& periods) {
+    System::TCDBWeekPrograms programs;
+    System::TCDBWeekProgramPeriods periodTable;
+    namespace P = Table_CommonWeekProgramPeriods;
+    TCRecordID id = insert(programs, {{&Table_CommonWeekPrograms::NAME, name},
+                                      {&Table_CommonWeekPrograms::TYPE, kCardHolderType},
+                                      {&Table_CommonWeekPrograms::IS_SYSTEM, 0LL}});
+    for (const auto& [day, start, function] : periods)
+        insert(
+            periodTable,
+            {{&P::LINKTO, id}, {&P::DAYNO, (long long)day}, {&P::STARTSEC, start}, {&P::FUNCTION, function}});
+    return id;
+}
+
+void fillSite() {
+    System::TCDBKeynodes keynodes;
+    namespace K = Table_SystemKeynodes;
+    TCRecordID main = insert(keynodes, {{&K::NAME, std::string("Main building")},
+                                        {&K::IP, std::string("192.0.2.10")},
+                                        {&K::PORT, 29700LL},
+                                        {&K::MAC, std::string("02:00:00:00:00:10")},
+                                        {&K::IS_MASTER, 1LL},
+                                        {&K::GUID, std::string("5c1f4e2a-0001-4000-8000-000000000010")}});
+    TCRecordID annex = insert(keynodes, {{&K::NAME, std::string("Warehouse")},
+                                         {&K::IP, std::string("192.0.2.11")},
+                                         {&K::PORT, 29700LL},
+                                         {&K::MAC, std::string("02:00:00:00:00:11")},
+                                         {&K::IS_MASTER, 0LL},
+                                         {&K::GUID, std::string("5c1f4e2a-0001-4000-8000-000000000011")}});
+    System::TCDBKeynodes::set_OwnID(main);
+
+    Access::TCDBDoors doorTable;
+    Access::TCDBReaders readerTable;
+    namespace D = Table_AccessDoors;
+    namespace R = Table_AccessReaders;
+    const std::vector<std::pair<std::string, TCRecordID>> doorNames = {
+        {"Main entrance", main},    {"Lobby", main},
+        {"Office 1st floor", main}, {"Server room", main},
+        {"Staff room", main},       {"Loading bay", annex},
+        {"Warehouse hall", annex},  {"Warehouse office", annex}};
+    std::vector<TCRecordID> doors, readers;
+    long long instance = 1;
+    for (const auto& [name, keynode] : doorNames) {
+        TCRecordID door =
+            insert(doorTable,
+                   {{&D::NAME, name}, {&D::TYPE, 1LL}, {&D::INSTANCENO, instance}, {&D::KEYNODE, keynode}});
+        doors.push_back(door);
+        readers.push_back(insert(readerTable, {{&R::NAME, name + " reader"},
+                                               {&R::TYPE, instance == 1 ? 2LL : 1LL},
+                                               {&R::INSTANCENO, instance},
+                                               {&R::DOORLINK, door}}));
+        ++instance;
+    }
+    // The main entrance reader also opens the lobby door.
+    Access::TCDBAccessMultiDoorLinks multiDoor;
+    insert(multiDoor, {{&Table_AccessMultiDoorsLink::DOOR_LINK, doors[1]},
+                       {&Table_AccessMultiDoorsLink::READER_LINK, readers[0]}});
+
+    std::vector<std::tuple<int, long long, long long>> office, always;
+    for (int day = 0; day < 5; ++day) {
+        office.emplace_back(day, daySeconds(0, 0), kNoAccess);
+        office.emplace_back(day, daySeconds(7, 0), kAccess);
+        office.emplace_back(day, daySeconds(19, 0), kNoAccess);
+    }
+    for (int day = 0; day < 7; ++day)
+        always.emplace_back(day, daySeconds(0, 0), kAccessWithPin);
+    TCRecordID officeHours = weekProgram("Office hours", office);
+    TCRecordID allDay = weekProgram("Around the clock with PIN", always);
+
+    Access::TCDBAccessGroups groupTable;
+    Access::TCDBAccessGroupRights rightTable;
+    namespace G = Table_AccessGroups;
+    namespace GR = Table_AccessGroupRights;
+    auto group = [&](const std::string& name, long long priority, const std::vector<size_t>& doorIndexes,
+                     TCRecordID program) {
+        TCRecordID id = insert(groupTable, {{&G::NAME, name},
+                                            {&G::INFO, std::string("demo")},
+                                            {&G::PRIORITY, priority},
+                                            {&G::REUSABLE, 0LL}});
+        for (size_t i : doorIndexes)
+            insert(rightTable, {{&GR::ACCESSGROUP, id}, {&GR::DOOR, doors[i]}, {&GR::WEEKPROGRAM, program}});
+        return id;
+    };
+    TCRecordID staff = group("Staff", 1, {0, 1, 2, 4}, officeHours);
+    TCRecordID facility = group("Facility management", 2, {0, 1, 2, 3, 4, 5, 6, 7}, allDay);
+    TCRecordID visitors = group("Visitors", 3, {0, 1}, officeHours);
+
+    Access::TCDBAccessCardHolders holderTable;
+    Access::TCDBAccessCards cardTable;
+    Access::TCDBAccessCardAccessGroupLinks linkTable;
+    namespace H = Table_AccessCardHolders;
+    namespace C = Table_AccessCards;
+    auto holder = [&](const std::string& first, const std::string& last, const std::string& company) {
+        return insert(holderTable, {{&H::FIRSTNAME, first},
+                                    {&H::LASTNAME, last},
+                                    {&H::COMPANYNAME, company},
+                                    {&H::VALID_FROM, utc(2026, 1, 1)},
+                                    {&H::TYPE, 0LL}});
+    };
+    auto card = [&](const std::string& number, TCRecordID owner, long long type, bool blocked,
+                    const Value& pin,
+                    const std::list<Access::TCDBAccessCardAccessGroupLinks::TCAccGroupLinkDetail>& links) {
+        TCRecordID id = insert(cardTable, {{&C::CARDNO, number},
+                                           {&C::CARDHOLDER, owner},
+                                           {&C::TYPE, type},
+                                           {&C::BLOCKED, blocked ? 1LL : 0LL},
+                                           {&C::PINCODE, pin}});
+        linkTable.SetByCard(id, links, true);
+        return id;
+    };
+    using Link = Access::TCDBAccessCardAccessGroupLinks::TCAccGroupLinkDetail;
+    TCRecordID anna = holder("Anna", "Berg", "Demo Ltd");
+    TCRecordID ben = holder("Ben", "Carter", "Demo Ltd");
+    TCRecordID chris = holder("Chris", "Dunn", "Facility Services");
+    TCRecordID dana = holder("Dana", "Evans", "Visitor");
+    card("100001", anna, 0, false, std::string("1234"), {Link{staff, {}, {}}});
+    card("100002", ben, 0, false, nullptr, {Link{staff, {}, {}}});
+    card("100003", ben, 0, true, nullptr, {});
+    card("200001", chris, 0, false, std::string("4711"),
+         {Link{facility, {}, {}}, Link{staff, TCUTCTime(utc(2026, 1, 1)), TCUTCTime(utc(2027, 1, 1))}});
+    card("900001", dana, 0, false, nullptr,
+         {Link{visitors, TCUTCTime(utc(2026, 12, 1)), TCUTCTime(utc(2026, 12, 31))}});
+    card("999999", chris, 1, false, nullptr, {}); // a service card of the hidden system type
+
+    System::TCDBHolidays holidayTable;
+    System::TCDBHolidayPeriods periodTable;
+    namespace HP = Table_CommonHolidayPeriods;
+    TCRecordID newYear = insert(holidayTable, {{&Table_CommonHolidays::NAME, std::string("New Year")},
+                                               {&Table_CommonHolidays::REPEATED, 1LL}});
+    insert(periodTable, {{&HP::LINK_HOLIDAY, newYear},
+                         {&HP::STARTMONTH, 1LL},
+                         {&HP::STARTDAY, 1LL},
+                         {&HP::ENDMONTH, 1LL},
+                         {&HP::ENDDAY, 1LL}});
+    TCRecordID companyDays = insert(holidayTable, {{&Table_CommonHolidays::NAME, std::string("Company days")},
+                                                   {&Table_CommonHolidays::REPEATED, 0LL}});
+    insert(periodTable, {{&HP::LINK_HOLIDAY, companyDays},
+                         {&HP::STARTYEAR, 2027LL},
+                         {&HP::STARTMONTH, 6LL},
+                         {&HP::STARTDAY, 14LL},
+                         {&HP::ENDYEAR, 2027LL},
+                         {&HP::ENDMONTH, 6LL},
+                         {&HP::ENDDAY, 15LL},
+                         {&HP::ASSUMED_WEEKDAY, 6LL}});
+}
+
+} // namespace
+
+int runDemo(const keynode::DataDir& dir, const Args& args) {
+    if (!args.empty()) throw UsageError("demo takes no arguments");
+    dir.open(false);
+    DB::TCDBTransaction transaction;
+    transaction.Begin();
+    System::TCDBKeynodes keynodes;
+    if (keynodes.SelectCount("*", DB::TCDBWhere()) > 0)
+        throw std::runtime_error("the database has a site already");
+    fillSite();
+    transaction.Commit();
+    std::cout << "demo site written to " << dir.path() << "\n";
+    return 0;
+}
+
+} // namespace keynodectl

@@ -1,0 +1,135 @@
+// keynoded: serves the Web API of one data directory over HTTP and HTTPS until SIGINT or SIGTERM.
+#include <algorithm>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <memory>
+
+#include <boost/program_options.hpp>
+
+#include "Config/TCHostPaths.h"
+#include "DataDir.h"
+#include "Debug/TCDebug.h"
+#include "KnaMain.h"
+#include "Web/SelfSignedCertificate.h"
+#include "Web/Server.h"
+
+namespace po = boost::program_options;
+
+namespace {
+
+// Where the web server settings live on the unit; the API reads "https-port" from it.
+const char* const kServerConfigPath = "/usr/caldrix/web/settings/server_config.txt";
+
+struct Options {
+    std::string dataDir;
+    std::string listen = "127.0.0.1";
+    int httpPort = 8080;
+    int httpsPort = 8443;
+    unsigned workers = 4;
+    std::string certificate, privateKey;
+};
+
+bool parseOptions(int argc, char** argv, Options& o) {
+    po::options_description desc("Usage: keynoded --data-dir DIR [options]\nOptions");
+    desc.add_options()("help,h", "show this help")("data-dir", po::value(&o.dataDir)->required(),
+                                                   "data directory (made on first start)")(
+        "listen", po::value(&o.listen)->default_value(o.listen), "address to listen on")(
+        "http-port", po::value(&o.httpPort)->default_value(o.httpPort),
+        "HTTP port, 0 picks a free one, -1 disables")("https-port",
+                                                      po::value(&o.httpsPort)->default_value(o.httpsPort),
+                                                      "HTTPS port, 0 picks a free one, -1 disables")(
+        "workers", po::value(&o.workers)->default_value(o.workers), "worker threads of the web server")(
+        "cert", po::value(&o.certificate),
+        "PEM certificate (default: DIR/tls/server.crt, made when missing)")(
+        "key", po::value(&o.privateKey), "PEM private key (default: DIR/tls/server.key)");
+    po::variables_map vm;
+    try {
+        po::store(po::parse_command_line(argc, argv, desc), vm);
+        if (vm.count("help")) {
+            std::cout << desc << "\n";
+            std::exit(0);
+        }
+        po::notify(vm);
+        auto validPort = [](int p) { return p >= -1 && p <= 65535; };
+        if (!validPort(o.httpPort) || !validPort(o.httpsPort)) throw po::error("ports are -1 to 65535");
+        if (o.httpPort < 0 && o.httpsPort < 0)
+            throw po::error("at least one of HTTP and HTTPS must be enabled");
+        if (o.workers < 1 || o.workers > 256) throw po::error("--workers must be 1 to 256");
+    } catch (const po::error& e) {
+        std::cerr << "keynoded: " << e.what() << "\n" << desc << "\n";
+        return false;
+    }
+    return true;
+}
+
+// Records the HTTPS port where the API looks for it (it refuses plain HTTP from remote callers only
+// when HTTPS is really there).
+void writeServerConfig(int httpsPort) {
+    std::string path = TCHostPaths::Resolve(kServerConfigPath);
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::ofstream out(path, std::ios::trunc);
+    out << "# written by keynoded at start-up\n";
+    out << "https-port = " << (httpsPort > 0 ? std::to_string(httpsPort) : std::string()) << "\n";
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    if (!parseOptions(argc, argv, options)) return 2;
+    if (const char* debug = std::getenv("KEYNODE_DEBUG")) SetDebugLevelsFromText(debug);
+
+    // Signals are taken by sigwait below; block them before any thread starts so none of them gets one.
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+
+    try {
+        keynode::DataDir dataDir(options.dataDir);
+        dataDir.open(true);
+
+        Web::ServerConfig config;
+        config.workerThreads = options.workers;
+        config.http = {options.httpPort >= 0, options.listen,
+                       static_cast<uint16_t>(std::max(options.httpPort, 0))};
+        config.https = {options.httpsPort >= 0, options.listen,
+                        static_cast<uint16_t>(std::max(options.httpsPort, 0))};
+        if (config.https.enabled) {
+            config.certificateFile =
+                options.certificate.empty() ? dataDir.certificateFile() : options.certificate;
+            config.privateKeyFile =
+                options.privateKey.empty() ? dataDir.privateKeyFile() : options.privateKey;
+            if (options.certificate.empty() && options.privateKey.empty())
+                Web::ensureSelfSignedCertificate(config.certificateFile, config.privateKeyFile);
+        }
+        config.errorLog = [](const std::string& text) { std::cerr << "keynoded: " << text << "\n"; };
+
+        Web::Server server(config);
+        auto api = std::make_shared<KeynodeApi::KnaMain>(1);
+        server.addResource(api, "/api");
+        server.start();
+        writeServerConfig(config.https.enabled ? server.httpsPort() : 0);
+        api->StartThread();
+
+        if (config.http.enabled)
+            std::cout << "http listening on " << options.listen << ":" << server.httpPort() << "\n";
+        if (config.https.enabled)
+            std::cout << "https listening on " << options.listen << ":" << server.httpsPort() << "\n";
+        std::cout.flush();
+
+        int received = 0;
+        sigwait(&signals, &received);
+        std::cerr << "keynoded: " << (received == SIGINT ? "SIGINT" : "SIGTERM") << ", stopping\n";
+        server.stop(); // requests in flight finish first
+        api->Stop();
+        return 0;
+    } catch (const std::exception& e) {
+        std::cerr << "keynoded: " << e.what() << "\n";
+        return 1;
+    }
+}

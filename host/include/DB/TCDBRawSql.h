@@ -1,0 +1,10 @@
+#pragma once
+#include <string>
+
+namespace DB {
+
+// Runs SQL without parameters or results on the calling thread's connection. For DDL of infrastructure
+// tables only (CREATE ... IF NOT EXISTS); data goes through the table classes with bound values.
+void ExecuteSql(const std::string& sql);
+
+} // namespace DB

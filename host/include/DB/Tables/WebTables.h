@@ -1,0 +1,21 @@
+#pragma once
+#include "DB/Tables/WebColumns.h"
+
+namespace Web {
+
+class TCDBWebUsers : public DB::TCDBBasicTable {
+public:
+    TCDBWebUsers() : TCDBBasicTable(Table_WebUsers::SPEC) {}
+};
+
+class TCDBWebUserClaims : public DB::TCDBBasicTable {
+public:
+    TCDBWebUserClaims() : TCDBBasicTable(Table_WebUserClaims::SPEC) {}
+};
+
+class TCDBWebCloudUsers : public DB::TCDBBasicTable {
+public:
+    TCDBWebCloudUsers() : TCDBBasicTable(Table_WebCloudUsers::SPEC) {}
+};
+
+} // namespace Web

@@ -1,0 +1,27 @@
+#pragma once
+#include "Event/TCEventDefinition.h"
+
+// Event details defined by the host's own services and shared with clients that log events of their own.
+// Numbers are stored in the event log and must never be reused.
+
+namespace AccessEvent {
+inline constexpr Event::TCEventDetailID Member_DoorID{2100, "AccessEvent.DoorID"};
+inline constexpr Event::TCEventDetailID Member_ReaderID{2101, "AccessEvent.ReaderID"};
+inline constexpr Event::TCEventDetailID Member_CardNumber{2102, "AccessEvent.CardNumber"};
+inline constexpr Event::TCEventDetailID Member_ChipID{2103, "AccessEvent.ChipID"};
+
+inline constexpr int DefinitionDetail_DoorID_id = Member_DoorID.ID;
+inline constexpr int DefinitionDetail_ReaderID_id = Member_ReaderID.ID;
+inline constexpr int DefinitionDetail_CardNumber_id = Member_CardNumber.ID;
+inline constexpr int DefinitionDetail_ChipID_id = Member_ChipID.ID;
+} // namespace AccessEvent
+
+namespace SystemEvent {
+inline constexpr Event::TCEventDetailID Member_Information{1100, "SystemEvent.Information"};
+inline constexpr int DefinitionDetail_Information_id = Member_Information.ID;
+} // namespace SystemEvent
+
+namespace WebEvent {
+inline constexpr Event::TCEventDetailID Member_OperatorID{5100, "WebEvent.OperatorID"};
+inline constexpr int DefinitionDetail_OperatorID_id = Member_OperatorID.ID;
+} // namespace WebEvent

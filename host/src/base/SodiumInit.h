@@ -1,0 +1,4 @@
+#pragma once
+
+// Initialises libsodium once; throws TCException if it cannot be initialised.
+void EnsureSodiumInitialised();

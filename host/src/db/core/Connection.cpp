@@ -1,0 +1,142 @@
+#include "db/core/Connection.h"
+
+#include "Host/TCException.h"
+#include "db/core/DatabaseInstance.h"
+#include "db/core/SqliteError.h"
+
+#include <sqlite3.h>
+
+namespace DB::Core {
+
+namespace {
+
+constexpr size_t STATEMENT_CACHE_SIZE = 128;
+
+std::string SavepointName(int level) {
+    return "level" + std::to_string(level);
+}
+
+// Applies a temporary busy time-out for the duration of one call.
+class BusyTimeoutOverride {
+public:
+    BusyTimeoutOverride(sqlite3* db, int timeoutMs) : m_Db(db), m_Active(timeoutMs >= 0) {
+        if (m_Active) sqlite3_busy_timeout(m_Db, timeoutMs);
+    }
+    ~BusyTimeoutOverride() {
+        if (m_Active) sqlite3_busy_timeout(m_Db, Connection::DEFAULT_BUSY_TIMEOUT_MS);
+    }
+    BusyTimeoutOverride(const BusyTimeoutOverride&) = delete;
+    BusyTimeoutOverride& operator=(const BusyTimeoutOverride&) = delete;
+
+private:
+    sqlite3* m_Db;
+    bool m_Active;
+};
+
+} // namespace
+
+void Connection::Closer::operator()(sqlite3* db) const {
+    sqlite3_close_v2(db);
+}
+
+Connection::Connection(std::shared_ptr<const DatabaseInstance> instance) : m_Instance(std::move(instance)) {
+    sqlite3* raw = nullptr;
+    // Each connection belongs to one thread, so SQLite's own per-connection mutex is not needed.
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
+    const int rc = sqlite3_open_v2(m_Instance->get_Path().c_str(), &raw, flags, nullptr);
+    m_Db.reset(raw);
+    if (rc != SQLITE_OK) ThrowSqliteError(raw, rc, "open " + m_Instance->get_Path());
+    m_Statements = std::make_unique<StatementCache>(raw, STATEMENT_CACHE_SIZE);
+    Configure();
+}
+
+Connection::~Connection() = default;
+
+void Connection::Configure() {
+    sqlite3* db = m_Db.get();
+    sqlite3_extended_result_codes(db, 1);
+    sqlite3_busy_timeout(db, DEFAULT_BUSY_TIMEOUT_MS);
+    const auto mode = Query("PRAGMA journal_mode=WAL");
+    if (mode.empty() || mode[0].empty() || !std::holds_alternative<std::string>(mode[0][0].get_Storage()) ||
+        std::get<std::string>(mode[0][0].get_Storage()) != "wal")
+        throw TCException(__FILE__, __LINE__, "cannot switch " + m_Instance->get_Path() + " to WAL journal");
+    // A committed write must survive a power cut; WAL with NORMAL may lose the last commits.
+    ExecuteScript("PRAGMA synchronous=FULL; PRAGMA foreign_keys=ON;", "connection settings");
+    sqlite3_update_hook(db, &Connection::OnRowChanged, this);
+}
+
+std::vector<Row> Connection::Query(const std::string& sql, const std::vector<TCDBParam>& params) {
+    return m_Statements->Get(sql).Query(params);
+}
+
+int Connection::Execute(const std::string& sql, const std::vector<TCDBParam>& params) {
+    return m_Statements->Get(sql).Execute(params);
+}
+
+void Connection::ExecuteScript(const std::string& sql, const std::string& what) {
+    const int rc = sqlite3_exec(m_Db.get(), sql.c_str(), nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) ThrowSqliteError(m_Db.get(), rc, what);
+}
+
+void Connection::Begin(int busyTimeoutMs, bool readOnly) {
+    const int level = get_Depth() + 1;
+    if (level == 1) {
+        BusyTimeoutOverride timeout(m_Db.get(), busyTimeoutMs);
+        // IMMEDIATE takes the write lock now: a deferred transaction upgrading later could fail at once
+        // with SQLITE_BUSY instead of waiting, when another writer got in between.
+        Execute(readOnly ? "BEGIN DEFERRED" : "BEGIN IMMEDIATE");
+    } else {
+        Execute("SAVEPOINT " + SavepointName(level));
+    }
+    m_LevelMarks.push_back(m_PendingChanges.size());
+}
+
+void Connection::Commit() {
+    const int level = get_Depth();
+    if (level == 0) throw TCException(__FILE__, __LINE__, "commit without a transaction");
+    if (level > 1) {
+        Execute("RELEASE " + SavepointName(level));
+        m_LevelMarks.pop_back();
+        return;
+    }
+    Execute("COMMIT");
+    m_LevelMarks.clear();
+    std::vector<TCDBChange> changes;
+    changes.swap(m_PendingChanges);
+    for (const TCDBChange& change : changes)
+        TCCommonDatabaseChangeNotifier::Publish(change);
+}
+
+void Connection::Rollback() {
+    const int level = get_Depth();
+    if (level == 0) throw TCException(__FILE__, __LINE__, "rollback without a transaction");
+    const size_t mark = m_LevelMarks.back();
+    m_LevelMarks.pop_back();
+    m_PendingChanges.resize(mark);
+    // After some errors (disk full, I/O) SQLite has already rolled the whole transaction back.
+    if (sqlite3_get_autocommit(m_Db.get())) {
+        m_PendingChanges.clear();
+        return;
+    }
+    if (level == 1) {
+        Execute("ROLLBACK");
+    } else {
+        Execute("ROLLBACK TO " + SavepointName(level));
+        Execute("RELEASE " + SavepointName(level));
+    }
+}
+
+void Connection::OnRowChanged(void* self, int operation, const char*, const char* table, long long rowID) {
+    auto* connection = static_cast<Connection*>(self);
+    const auto tableID = connection->m_Instance->FindTableID(table);
+    if (!tableID) return; // infrastructure tables are not reported
+    TCDBChange change;
+    change.TableID = *tableID;
+    change.RecordID = Accessories::TCRecordID(rowID);
+    change.Type = operation == SQLITE_INSERT   ? TEDBChangeType::Insert
+                  : operation == SQLITE_DELETE ? TEDBChangeType::Delete
+                                               : TEDBChangeType::Update;
+    connection->m_PendingChanges.push_back(change);
+}
+
+} // namespace DB::Core

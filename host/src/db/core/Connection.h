@@ -1,0 +1,57 @@
+#pragma once
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "DB/TCDBChangeNotifier.h"
+#include "db/core/Statement.h"
+
+struct sqlite3;
+
+namespace DB::Core {
+
+class DatabaseInstance;
+
+// One thread's SQLite connection: WAL journal, full sync, foreign keys, busy time-out, cached prepared
+// statements and the thread's transaction nesting. Changed rows are collected while a transaction runs
+// and published after the outermost commit; a rollback drops them.
+class Connection {
+public:
+    static constexpr int DEFAULT_BUSY_TIMEOUT_MS = 10000;
+
+    explicit Connection(std::shared_ptr<const DatabaseInstance> instance);
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    const DatabaseInstance& get_Instance() const { return *m_Instance; }
+    sqlite3* get_Handle() const { return m_Db.get(); }
+
+    std::vector<Row> Query(const std::string& sql, const std::vector<TCDBParam>& params = {});
+    int Execute(const std::string& sql, const std::vector<TCDBParam>& params = {});
+    // Runs SQL text of any number of statements without values (schema set-up). `what` names it in errors.
+    void ExecuteScript(const std::string& sql, const std::string& what);
+
+    // Level 1 is BEGIN IMMEDIATE (BEGIN DEFERRED when read-only); deeper levels are savepoints.
+    // A negative time-out means the default busy time-out.
+    void Begin(int busyTimeoutMs = -1, bool readOnly = false);
+    void Commit();   // ends the innermost level
+    void Rollback(); // undoes the innermost level
+    int get_Depth() const { return int(m_LevelMarks.size()); }
+
+private:
+    struct Closer {
+        void operator()(sqlite3* db) const;
+    };
+    static void OnRowChanged(void* self, int operation, const char* database, const char* table,
+                             long long rowID);
+    void Configure();
+
+    std::shared_ptr<const DatabaseInstance> m_Instance;
+    std::unique_ptr<sqlite3, Closer> m_Db; // declared before the cache: statements finalize first
+    std::unique_ptr<StatementCache> m_Statements;
+    std::vector<size_t> m_LevelMarks; // per open level: how many changes were pending when it began
+    std::vector<TCDBChange> m_PendingChanges;
+};
+
+} // namespace DB::Core

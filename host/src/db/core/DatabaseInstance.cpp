@@ -1,0 +1,81 @@
+#include "db/core/DatabaseInstance.h"
+
+#include "Host/TCException.h"
+#include "db/core/Connection.h"
+
+#include <algorithm>
+#include <cctype>
+#include <mutex>
+
+namespace DB::Core {
+
+namespace {
+
+std::string LowerCase(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+    return text;
+}
+
+// The one piece of process-wide state: which database Open made current.
+struct InstanceSlot {
+    std::mutex Lock;
+    std::shared_ptr<const DatabaseInstance> Instance;
+};
+
+InstanceSlot& Slot() {
+    static InstanceSlot slot;
+    return slot;
+}
+
+thread_local std::unique_ptr<Connection> t_Connection;
+
+} // namespace
+
+DatabaseInstance::DatabaseInstance(std::string path, std::vector<std::string> migrations,
+                                   std::vector<const TCDBTableSpec*> tables)
+    : m_Path(std::move(path)), m_Migrations(std::move(migrations)), m_Tables(std::move(tables)) {
+    for (const TCDBTableSpec* table : m_Tables)
+        m_TableIDs[LowerCase(table->Name)] = table->TableID;
+}
+
+std::optional<int> DatabaseInstance::FindTableID(const std::string& sqlName) const {
+    auto found = m_TableIDs.find(LowerCase(sqlName));
+    if (found == m_TableIDs.end()) return std::nullopt;
+    return found->second;
+}
+
+const TCDBTableSpec* DatabaseInstance::FindTable(int tableID) const {
+    for (const TCDBTableSpec* table : m_Tables)
+        if (table->TableID == tableID) return table;
+    return nullptr;
+}
+
+std::shared_ptr<const DatabaseInstance> CurrentInstance() {
+    std::lock_guard<std::mutex> lock(Slot().Lock);
+    return Slot().Instance;
+}
+
+void SetCurrentInstance(std::shared_ptr<const DatabaseInstance> instance) {
+    std::lock_guard<std::mutex> lock(Slot().Lock);
+    Slot().Instance = std::move(instance);
+}
+
+Connection& ThreadConnection() {
+    auto instance = CurrentInstance();
+    if (!instance) throw TCException(__FILE__, __LINE__, "the database is not open");
+    if (!t_Connection || &t_Connection->get_Instance() != instance.get()) {
+        t_Connection.reset();
+        t_Connection = std::make_unique<Connection>(instance);
+    }
+    return *t_Connection;
+}
+
+void AdoptThreadConnection(std::unique_ptr<Connection> connection) {
+    t_Connection = std::move(connection);
+}
+
+void CloseThreadConnection() {
+    t_Connection.reset();
+}
+
+} // namespace DB::Core

@@ -1,0 +1,125 @@
+#include "db/core/RowSet.h"
+
+#include "Host/TCException.h"
+#include "db/core/DatabaseInstance.h"
+#include "db/core/ExternalIDStore.h"
+#include "db/core/SqlText.h"
+#include "db/core/ValueConvert.h"
+#include "db/core/WriteScope.h"
+
+#include <strings.h>
+
+namespace DB {
+
+TCDBRowSet::TCDBRowSet(const TCDBTableSpec& spec) : Spec(spec), Columns(Core::TableColumns(spec)) {}
+
+int TCDBRowSet::FindColumn(const char* name) const {
+    for (size_t i = 0; i < Columns.size(); ++i)
+        if (strcasecmp(Columns[i]->get_Name(), name) == 0) return int(i);
+    return -1;
+}
+
+Accessories::TCRecordID TCDBRowSet::RowID(const TCDBRow& row) const {
+    const TCDBParam& id = row.Cells.at(0).Value;
+    return id.IsNull() ? Accessories::TCRecordID() : Accessories::TCRecordID(Core::AsInt64(id));
+}
+
+namespace Core {
+
+namespace {
+
+void Insert(Connection& connection, TCDBRowSet& rows, TCDBRow& row, std::vector<TCDBCell>& stored) {
+    std::string names;
+    std::string placeholders;
+    std::vector<TCDBParam> params;
+    for (size_t i = 0; i < rows.Columns.size(); ++i) {
+        if (!row.Cells[i].Changed) continue; // left to the column's default
+        if (!params.empty()) names += ", ", placeholders += ", ";
+        names += QuoteName(rows.Columns[i]->get_Name());
+        placeholders += "?";
+        params.push_back(row.Cells[i].Value);
+    }
+    std::string sql = "INSERT INTO " + QuoteName(rows.Spec.Name);
+    sql += params.empty() ? " DEFAULT VALUES" : " (" + names + ") VALUES (" + placeholders + ")";
+    // RETURNING gives the defaults SQLite filled in along with the new ID.
+    std::string returning;
+    for (const TCDBFieldSpec* column : rows.Columns)
+        returning += (returning.empty() ? "" : ", ") + QuoteName(column->get_Name());
+    const auto result = connection.Query(sql + " RETURNING " + returning, params);
+    stored.clear();
+    for (const TCDBParam& value : result.at(0))
+        stored.push_back(TCDBCell{value, false});
+}
+
+void Update(Connection& connection, TCDBRowSet& rows, TCDBRow& row, std::vector<TCDBCell>& stored) {
+    if (row.Cells[0].Changed)
+        throw TCException(__FILE__, __LINE__,
+                          std::string("the primary key of a saved row of ") + rows.Spec.Name +
+                              " cannot change");
+    std::string assignments;
+    std::vector<TCDBParam> params;
+    for (size_t i = 1; i < rows.Columns.size(); ++i) {
+        if (!row.Cells[i].Changed) continue;
+        if (!params.empty()) assignments += ", ";
+        assignments += QuoteName(rows.Columns[i]->get_Name()) + " = ?";
+        params.push_back(row.Cells[i].Value);
+    }
+    stored = row.Cells;
+    for (auto& cell : stored)
+        cell.Changed = false;
+    if (params.empty()) return;
+    params.push_back(row.Cells[0].Value);
+    const std::string sql = "UPDATE " + QuoteName(rows.Spec.Name) + " SET " + assignments + " WHERE " +
+                            QuoteName(rows.Spec.IDField->get_Name()) + " = ?";
+    if (connection.Execute(sql, params) == 0)
+        throw TCException(__FILE__, __LINE__,
+                          "row " + AsText(row.Cells[0].Value) + " of " + rows.Spec.Name +
+                              " no longer exists");
+}
+
+} // namespace
+
+std::vector<const TCDBFieldSpec*> TableColumns(const TCDBTableSpec& spec) {
+    std::vector<const TCDBFieldSpec*> columns{spec.IDField};
+    for (const TCDBFieldSpec* field : spec.Fields)
+        if (strcasecmp(field->get_Name(), spec.IDField->get_Name()) != 0) columns.push_back(field);
+    return columns;
+}
+
+std::string ColumnList(const TCDBTableSpec& spec) {
+    std::string list;
+    for (const TCDBFieldSpec* column : TableColumns(spec))
+        list += (list.empty() ? "" : ", ") + QuoteName(spec.Name) + "." + QuoteName(column->get_Name());
+    return list;
+}
+
+void SaveRow(TCDBRowSet& rows, TCDBRow& row) {
+    bool anyChanged = false;
+    for (const auto& cell : row.Cells)
+        anyChanged = anyChanged || cell.Changed;
+    if (!row.IsNew && !anyChanged && row.PendingExternalID.IsNull()) return;
+
+    Connection& connection = ThreadConnection();
+    WriteScope scope(connection);
+    std::vector<TCDBCell> stored;
+    if (row.IsNew)
+        Insert(connection, rows, row, stored);
+    else
+        Update(connection, rows, row, stored);
+    const int64_t id = AsInt64(stored.at(0).Value);
+    if (row.PendingExternalID.IsNotNull())
+        InsertExternalID(connection, rows.Spec, id, row.PendingExternalID.get_Value());
+    scope.Commit();
+
+    // The row changes only once everything is written, so a failed Save can be retried as it was.
+    row.Cells = std::move(stored);
+    row.IsNew = false;
+    if (row.PendingExternalID.IsNotNull()) {
+        row.ExternalID = row.PendingExternalID;
+        rows.ExternalIDs[Accessories::TCRecordID(id)] = row.PendingExternalID.get_Value();
+        row.PendingExternalID.SetNull();
+    }
+}
+
+} // namespace Core
+} // namespace DB

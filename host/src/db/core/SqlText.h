@@ -1,0 +1,17 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace DB::Core {
+
+// An SQL identifier in double quotes, embedded quotes doubled.
+inline std::string QuoteName(std::string_view name) {
+    std::string quoted = "\"";
+    for (char c : name) {
+        if (c == '"') quoted += '"';
+        quoted += c;
+    }
+    return quoted + "\"";
+}
+
+} // namespace DB::Core

@@ -1,0 +1,156 @@
+#include "DB/TCDBBasicTable.h"
+
+#include "Host/TCConvert.h"
+#include "Host/TCException.h"
+#include "db/core/Connection.h"
+#include "db/core/DatabaseInstance.h"
+#include "db/core/RowSet.h"
+#include "db/core/SqlText.h"
+#include "db/core/ValueConvert.h"
+#include "db/core/WriteScope.h"
+
+namespace DB {
+
+namespace {
+
+std::string IDColumn(const TCDBTableSpec& spec) {
+    return Core::QuoteName(spec.Name) + "." + Core::QuoteName(spec.IDField->get_Name());
+}
+
+void AppendWhereAndOrder(std::string& sql, std::vector<TCDBParam>& params, const TCDBWhere& where,
+                         const TCDBOrder& order) {
+    if (!where.IsEmpty()) {
+        sql += " WHERE " + where.get_Sql();
+        params.insert(params.end(), where.get_Params().begin(), where.get_Params().end());
+    }
+    if (!order.IsEmpty()) sql += " ORDER BY " + order.get_Sql();
+}
+
+} // namespace
+
+TCDBBasicTable::TCDBBasicTable(const TCDBTableSpec& spec) : m_Spec(spec) {}
+
+int TCDBBasicTable::get_MasterSlaveMode() {
+    const auto rows = Core::ThreadConnection().Query("SELECT VALUE FROM SystemSettings WHERE NAME = ?",
+                                                     {"MasterSlaveMode"});
+    return rows.empty() ? 0 : ToInt(Core::AsText(rows[0].at(0)), 0);
+}
+
+TCDBIterator TCDBBasicTable::SelectPrimary(const Accessories::TCRecordID& id) {
+    return Run(*m_Spec.IDField == TCDBParam(id), TCDBOrder(), 0, 0);
+}
+
+TCDBIterator TCDBBasicTable::SelectAll() {
+    return Run(TCDBWhere(), TCDBOrder(), 0, 0);
+}
+
+TCDBIterator TCDBBasicTable::Select(const std::string& /*fields*/, const TCDBWhere& where,
+                                    const TCDBOrder& order) {
+    return Run(where, order, 0, 0);
+}
+
+TCDBIterator TCDBBasicTable::SelectTop(const std::string& /*fields*/, int count, const TCDBWhere& where,
+                                       const TCDBOrder& order, int skip) {
+    return Run(where, order, count, skip);
+}
+
+int64_t TCDBBasicTable::SelectCount(const std::string& /*fields*/, const TCDBWhere& where) {
+    std::string sql = "SELECT COUNT(*) FROM " + Core::QuoteName(m_Spec.Name);
+    std::vector<TCDBParam> params;
+    AppendWhereAndOrder(sql, params, EffectiveWhere(where), TCDBOrder());
+    return Core::AsInt64(Core::ThreadConnection().Query(sql, params).at(0).at(0));
+}
+
+TCDBSubSelect TCDBBasicTable::GetSelect(const TCDBFieldSpec& column, const TCDBWhere& where,
+                                        const TCDBOrder& order) const {
+    // Nulls are left out: one null in a NOT IN list would make the whole condition unknown.
+    TCDBSubSelect select;
+    select.Sql = "SELECT " + column.get_QualifiedName() + " FROM " + Core::QuoteName(m_Spec.Name);
+    AppendWhereAndOrder(select.Sql, select.Params, EffectiveWhere(where) && column.IsNotNull(), order);
+    return select;
+}
+
+void TCDBBasicTable::CreateObject(TCDBAutoObject& object) {
+    TCDBIterator& iterator = object;
+    iterator.m_Rows = std::make_unique<TCDBRowSet>(m_Spec);
+    TCDBRow row;
+    row.Cells.resize(iterator.m_Rows->Columns.size());
+    row.IsNew = true;
+    iterator.m_Rows->Rows.push_back(std::move(row));
+    iterator.m_Pos = 0;
+}
+
+int TCDBBasicTable::DeleteWhere(const TCDBWhere& where) {
+    std::string sql = "DELETE FROM " + Core::QuoteName(m_Spec.Name);
+    std::vector<TCDBParam> params;
+    AppendWhereAndOrder(sql, params, where, TCDBOrder());
+    Core::Connection& connection = Core::ThreadConnection();
+    Core::WriteScope scope(connection);
+    // Counts only this table's rows: SQLite leaves rows removed by cascades and triggers out.
+    const int deleted = connection.Execute(sql, params);
+    scope.Commit();
+    return deleted;
+}
+
+bool TCDBBasicTable::DeleteRowByID(const Accessories::TCRecordID& id) {
+    if (id.IsNull()) return false;
+    return DeleteWhere(*m_Spec.IDField == TCDBParam(id)) > 0;
+}
+
+TCDBWhere TCDBBasicTable::CreateWhereExternalIDEqualsTo(const std::string& externalID) const {
+    return TCDBWhere(IDColumn(m_Spec) +
+                         " IN (SELECT RECORD_ID FROM ExternalIDs WHERE TABLE_ID = ? AND EXTERNAL_ID = ?)",
+                     {m_Spec.TableID, externalID});
+}
+
+void TCDBBasicTable::SetFilterByUserRights(const Accessories::TCRecordID& userID, int level) {
+    m_RightsUser = userID;
+    m_RightsLevel = level;
+}
+
+TCDBWhere TCDBBasicTable::EffectiveWhere(const TCDBWhere& where) const {
+    if (m_RightsLevel <= 0) return where;
+    const TCDBWhere granted(IDColumn(m_Spec) +
+                                " IN (SELECT RECORD_ID FROM UserRecordRights WHERE USER_LINK = ?"
+                                " AND TABLE_ID = ? AND LEVEL >= ?)",
+                            {m_RightsUser, m_Spec.TableID, m_RightsLevel});
+    return where && granted;
+}
+
+TCDBIterator TCDBBasicTable::Run(const TCDBWhere& where, const TCDBOrder& order, int limit, int skip) {
+    std::string sql = "SELECT " + Core::ColumnList(m_Spec);
+    std::vector<TCDBParam> params;
+    if (m_SelectExternalID) {
+        sql += ", ExternalIDs.EXTERNAL_ID FROM " + Core::QuoteName(m_Spec.Name) +
+               " LEFT JOIN ExternalIDs ON ExternalIDs.TABLE_ID = ? AND ExternalIDs.RECORD_ID = " +
+               IDColumn(m_Spec);
+        params.emplace_back(m_Spec.TableID);
+    } else {
+        sql += " FROM " + Core::QuoteName(m_Spec.Name);
+    }
+    AppendWhereAndOrder(sql, params, EffectiveWhere(where), order);
+    if (limit > 0 || skip > 0) {
+        sql += " LIMIT ? OFFSET ?";
+        params.emplace_back(limit > 0 ? limit : -1);
+        params.emplace_back(skip > 0 ? skip : 0);
+    }
+
+    auto rowSet = std::make_unique<TCDBRowSet>(m_Spec);
+    const size_t columnCount = rowSet->Columns.size();
+    for (auto& values : Core::ThreadConnection().Query(sql, params)) {
+        TCDBRow row;
+        row.Cells.reserve(columnCount);
+        for (size_t i = 0; i < columnCount; ++i)
+            row.Cells.push_back(TCDBCell{std::move(values[i]), false});
+        if (m_SelectExternalID && !values[columnCount].IsNull()) {
+            row.ExternalID = Core::AsText(values[columnCount]);
+            rowSet->ExternalIDs[rowSet->RowID(row)] = row.ExternalID.get_Value();
+        }
+        rowSet->Rows.push_back(std::move(row));
+    }
+    TCDBIterator iterator;
+    iterator.m_Rows = std::move(rowSet);
+    return iterator;
+}
+
+} // namespace DB

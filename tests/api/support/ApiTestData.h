@@ -1,0 +1,55 @@
+#pragma once
+// Test data for the API tests: a private data directory with a fresh database, web users, settings and
+// the event log.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "Accessories/TCNullTypes.h"
+#include "Accessories/TCRecordID.h"
+#include "Event/TCEventReader.h"
+#include "Property/TCPropertyID.h"
+
+namespace ApiTest {
+
+// A directory of its own under the system's temporary directory, made the host's path root, with a new
+// database in it opened on the constructing thread. Everything is removed again by the destructor.
+class TestDataDir {
+public:
+    TestDataDir();
+    ~TestDataDir();
+    TestDataDir(const TestDataDir&) = delete;
+    TestDataDir& operator=(const TestDataDir&) = delete;
+
+    const std::string& get_Path() const { return m_Path; }
+
+private:
+    std::string m_Path;
+};
+
+struct WebUserSpec {
+    std::string Name;
+    std::string Password;
+    // Table_WebUsers::ALLOW_WEB_API_ACCESS and ..._ALL_METHODS; both 1 grants every endpoint.
+    Accessories::TCNullTypes<int> AllowAccess;
+    Accessories::TCNullTypes<int> AllowAllMethods;
+    std::vector<int> Claims;
+};
+
+// Inserts the user (password hashed at the cheapest cost) and its claims; returns its record ID.
+Accessories::TCRecordID AddWebUser(const WebUserSpec& spec);
+// A user with every endpoint.
+Accessories::TCRecordID AddAllMethodsUser(const std::string& name, const std::string& password);
+// Links a cloud account to the web user, with the given rights bits.
+void AddCloudUser(const Accessories::TCRecordID& webUser, const Accessories::TCNullTypes<int>& rights);
+
+void SetBoolSetting(const Property::TCPropertyID& id, bool value);
+// Writes the web server's settings file (below the path root) with the given "https-port" value.
+void WriteServerConfig(const std::string& httpsPort);
+
+int64_t LastEventID();
+std::vector<Event::TCEventRecord> EventsAfter(int64_t eventID);
+// The values of the event's details, in the order they were written, as "detailID=value".
+std::vector<std::string> DetailTexts(const Event::TCEventRecord& event);
+
+} // namespace ApiTest

@@ -1,0 +1,59 @@
+#include "support/ApiTestServer.h"
+
+#include "Property/AccessProp.h"
+#include "Web/SelfSignedCertificate.h"
+#include "Web/Server.h"
+
+namespace ApiTest {
+
+ApiTestServer::ApiTestServer(std::shared_ptr<KeynodeApi::KnaMain> api, const std::string& certificateDir)
+    : m_Api(std::move(api)) {
+    Web::ServerConfig config;
+    config.http = {true, "127.0.0.1", 0};
+    config.workerThreads = 2;
+    if (!certificateDir.empty()) {
+        config.https = {true, "127.0.0.1", 0};
+        config.certificateFile = certificateDir + "/server.crt";
+        config.privateKeyFile = certificateDir + "/server.key";
+        Web::ensureSelfSignedCertificate(config.certificateFile, config.privateKeyFile);
+    }
+    m_Server = std::make_unique<Web::Server>(config);
+    m_Server->addResource(m_Api, "/api");
+    m_Server->start();
+}
+
+ApiTestServer::~ApiTestServer() {
+    m_Server->stop();
+    m_Api->Stop();
+}
+
+std::uint16_t ApiTestServer::HttpPort() const {
+    return m_Server->httpPort();
+}
+
+std::uint16_t ApiTestServer::HttpsPort() const {
+    return m_Server->httpsPort();
+}
+
+void ApiHttpTest::StartServer(std::shared_ptr<KeynodeApi::KnaMain> api) {
+    if (!api) api = std::make_shared<KeynodeApi::KnaMain>(1);
+    m_Server = std::make_unique<ApiTestServer>(std::move(api));
+}
+
+void ApiHttpTest::EnableApi() {
+    SetBoolSetting(AccessProp::GeneralWebApiSettings_Enabled, true);
+    m_Server->Api().ReloadSettings();
+}
+
+HttpReply ApiHttpTest::Send(const HttpCall& call) {
+    return SendHttp(m_Server->HttpPort(), call);
+}
+
+HttpReply ApiHttpTest::Get(const std::string& path, const std::string& user, const std::string& password) {
+    HttpCall call;
+    call.Target = "/api/v1" + path;
+    call.Authorization = BasicAuthorization(user, password);
+    return Send(call);
+}
+
+} // namespace ApiTest

@@ -1,0 +1,54 @@
+#pragma once
+// The web server of the API tests: listens on 127.0.0.1 on ports the system picks, with a KnaMain
+// mounted at "/api" as the daemon mounts it.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "KnaMain.h"
+#include "support/ApiHttpClient.h"
+#include "support/ApiTestData.h"
+
+namespace Web {
+class Server;
+}
+
+namespace ApiTest {
+
+class ApiTestServer {
+public:
+    // With `certificateDir`, an HTTPS listener is added with a self-signed certificate made there.
+    explicit ApiTestServer(std::shared_ptr<KeynodeApi::KnaMain> api, const std::string& certificateDir = "");
+    // Stops the server, then the service thread.
+    ~ApiTestServer();
+    ApiTestServer(const ApiTestServer&) = delete;
+    ApiTestServer& operator=(const ApiTestServer&) = delete;
+
+    std::uint16_t HttpPort() const;
+    std::uint16_t HttpsPort() const;
+    KeynodeApi::KnaMain& Api() { return *m_Api; }
+
+private:
+    std::shared_ptr<KeynodeApi::KnaMain> m_Api;
+    std::unique_ptr<Web::Server> m_Server;
+};
+
+// A test with its own data directory and database; the server is started by the test.
+class ApiHttpTest : public testing::Test {
+protected:
+    // Default: KnaMain(1) with its default handlers. The service thread is not started: settings are
+    // loaded by EnableApi on the test thread, which keeps the tests independent of thread timing.
+    void StartServer(std::shared_ptr<KeynodeApi::KnaMain> api = nullptr);
+    // Switches the API on in the settings and has the service reload them.
+    void EnableApi();
+    HttpReply Send(const HttpCall& call);
+    // A GET of the API path with the credentials of the user.
+    HttpReply Get(const std::string& path, const std::string& user, const std::string& password);
+
+    TestDataDir m_Data;
+    std::unique_ptr<ApiTestServer> m_Server;
+};
+
+} // namespace ApiTest

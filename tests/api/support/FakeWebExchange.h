@@ -1,0 +1,83 @@
+#pragma once
+// A request and response that are not bound to any transport, for driving the request core directly with
+// what the web server cannot produce (another client address, a caller with a response-size limit).
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "KnaWebRequest.h"
+#include "KnaWebResponse.h"
+
+namespace ApiTest {
+
+class FakeWebRequest : public KeynodeApi::KnaWebRequest {
+public:
+    // Defaults describe a web-server request; the mail-router side is chosen by OverHttp = false.
+    bool OverHttp = true;
+    bool MustVerify = true;
+    bool CloudRights = false;
+    int MaxResponseSize = 0;
+    std::string Path;
+    std::string Method = "GET";
+    std::string Scheme = "http";
+    std::string Query;
+    std::string Authorization;
+    std::string ContentType = "application/json";
+    std::string ClientAddress = "127.0.0.1";
+    std::map<std::string, std::string> Parameters;
+
+    void SetBody(const std::string& body) { m_Body.str(body); }
+
+    std::string GetSourceModule() const override { return "test"; }
+    bool IsOverHttp() const override { return OverHttp; }
+    bool IsOverMailRouter() const override { return !OverHttp; }
+    bool MustVerifyPassword() const override { return MustVerify; }
+    bool VerifyCloudWebApiRights() const override { return CloudRights; }
+    bool EnforceRecordRights() const override { return !OverHttp; }
+    int GetMaxAcceptableResponseSizeBytes() const override { return MaxResponseSize; }
+    std::string path() const override { return Path; }
+    std::string contentType() const override { return ContentType; }
+    std::string method() const override { return Method; }
+    std::string urlScheme() const override { return Scheme; }
+    std::string queryString() const override { return Query; }
+    std::string authorizationHeaderValue() const override { return Authorization; }
+    std::istream& in() const override { return m_Body; }
+    std::string clientAddress() const override { return ClientAddress; }
+    const std::string* getParameter(const std::string& name) const override {
+        const auto found = Parameters.find(name);
+        return found == Parameters.end() ? nullptr : &found->second;
+    }
+    unsigned getParameterCount() const override { return static_cast<unsigned>(Parameters.size()); }
+
+private:
+    mutable std::istringstream m_Body;
+};
+
+class FakeWebResponse : public KeynodeApi::KnaWebResponse {
+public:
+    int Status = 0;
+    std::string MimeType;
+    std::vector<std::pair<std::string, std::string>> Headers;
+    int ClearCount = 0;
+
+    std::string Body() const { return m_Body.str(); }
+
+    void setMimeType(const std::string& mimeType) override { MimeType = mimeType; }
+    void setStatus(int status) override { Status = status; }
+    std::ostream& out() override { return m_Body; }
+    void addHeader(const std::string& name, const std::string& value) override {
+        Headers.emplace_back(name, value);
+    }
+    int GetResponseSizeBytes() override { return static_cast<int>(m_Body.str().size()); }
+    void ClearOutput() override {
+        ++ClearCount;
+        m_Body.str(std::string());
+        m_Body.clear();
+    }
+
+private:
+    std::ostringstream m_Body;
+};
+
+} // namespace ApiTest

@@ -1,0 +1,150 @@
+// keynodectl as an administrator uses it: real processes on a temporary data directory.
+#include <filesystem>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "Accessories/TCNullTypes.h"
+#include "DB/TCDatabase.h"
+#include "DB/Tables/AccessTables.h"
+#include "DB/Tables/SystemTables.h"
+#include "DB/Tables/WebTables.h"
+#include "Event/KeynodeWebApiEvents.h"
+#include "Event/TCClientEvent.h"
+#include "RunProgram.h"
+
+using ::testing::HasSubstr;
+
+namespace {
+
+class KeynodectlTest : public ::testing::Test {
+protected:
+    ProgramResult ctl(std::vector<std::string> args) {
+        args.insert(args.begin(), {"--data-dir", m_Dir.path()});
+        return RunProgram(KEYNODECTL_BIN, args);
+    }
+    void openDatabase() { DB::TCDatabase::Open(m_Dir.path() + "/keynode.db"); }
+    ~KeynodectlTest() override {
+        if (DB::TCDatabase::IsOpen()) DB::TCDatabase::Close();
+    }
+
+    TempDir m_Dir;
+};
+
+TEST_F(KeynodectlTest, BadUseExitsWithTwoAndNamesTheProblem) {
+    EXPECT_EQ(RunProgram(KEYNODECTL_BIN, {"init"}).exitCode, 2);
+    for (const std::vector<std::string>& args : {std::vector<std::string>{},
+                                                 {"frobnicate"},
+                                                 {"user"},
+                                                 {"user", "add", "x"},
+                                                 {"user", "grant", "x", "AccessDoors"},
+                                                 {"property", "get"},
+                                                 {"property", "set", "NoSuchProperty", "1"},
+                                                 {"events", "--after", "x"},
+                                                 {"init", "extra"}}) {
+        ProgramResult r = ctl(args);
+        EXPECT_EQ(r.exitCode, 2) << r.output;
+        EXPECT_THAT(r.output, HasSubstr("Usage:"));
+    }
+    ASSERT_EQ(ctl({"init"}).exitCode, 0);
+    ProgramResult badBool = ctl({"property", "set", "GeneralWebApiSettings_Enabled", "yes please"});
+    EXPECT_EQ(badBool.exitCode, 2);
+    EXPECT_THAT(badBool.output, HasSubstr("takes 1, 0, true or false"));
+    EXPECT_EQ(ctl({"user", "add", "a:b", "--password", "x"}).exitCode, 2);
+}
+
+TEST_F(KeynodectlTest, CommandsOnAMissingDatabaseFailWithoutCreatingIt) {
+    ProgramResult r = ctl({"user", "list"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_THAT(r.output, HasSubstr("init"));
+    EXPECT_FALSE(std::filesystem::exists(m_Dir.path() + "/keynode.db"));
+}
+
+TEST_F(KeynodectlTest, UsersAreStoredWithHashedPasswordsClaimsAndFlags) {
+    ASSERT_EQ(ctl({"init"}).exitCode, 0);
+    ASSERT_EQ(ctl({"user", "add", "admin", "--password", "s3cret", "--all-methods"}).exitCode, 0);
+    ASSERT_EQ(ctl({"user", "add", "reader", "--password", "pw", "--claim", "11002", "--claim", "11001",
+                   "--claim", "11001", "--no-api-access"})
+                  .exitCode,
+              0);
+    ProgramResult duplicate = ctl({"user", "add", "admin", "--password", "other"});
+    EXPECT_EQ(duplicate.exitCode, 1);
+    EXPECT_THAT(duplicate.output, HasSubstr("exists already"));
+
+    ProgramResult list = ctl({"user", "list"});
+    EXPECT_EQ(list.exitCode, 0);
+    EXPECT_THAT(list.output, HasSubstr("admin\tid=1\tapi=1\tall-methods=1\tclaims=\n"));
+    EXPECT_THAT(list.output, HasSubstr("reader\tid=2\tapi=0\tall-methods=0\tclaims=11001,11002\n"));
+
+    openDatabase();
+    Web::TCDBWebUsers users;
+    auto admin = users.Select("*", Table_WebUsers::NAME == "admin");
+    ASSERT_TRUE(admin.IsNotEnd());
+    const std::string hash = admin.Field(Table_WebUsers::PASSWORD_HASH).get_AsString();
+    EXPECT_EQ(hash.find("s3cret"), std::string::npos);
+    EXPECT_EQ(hash.rfind("$argon2id$", 0), 0u);
+}
+
+TEST_F(KeynodectlTest, PropertiesRoundTripAndUnsetIsReported) {
+    ASSERT_EQ(ctl({"init"}).exitCode, 0);
+    ProgramResult unset = ctl({"property", "get", "GeneralWebApiSettings_HTTPSOnlyIfEnabled"});
+    EXPECT_EQ(unset.exitCode, 1);
+    EXPECT_THAT(unset.output, HasSubstr("is not set"));
+    ASSERT_EQ(ctl({"property", "set", "GeneralWebApiSettings_HTTPSOnlyIfEnabled", "true"}).exitCode, 0);
+    ProgramResult get = ctl({"property", "get", "GeneralWebApiSettings_HTTPSOnlyIfEnabled"});
+    EXPECT_EQ(get.exitCode, 0);
+    EXPECT_EQ(get.output, "1\n");
+}
+
+TEST_F(KeynodectlTest, DemoFillsASiteOnceAndGrantsWork) {
+    ASSERT_EQ(ctl({"init"}).exitCode, 0);
+    ASSERT_EQ(ctl({"demo"}).exitCode, 0);
+    ProgramResult again = ctl({"demo"});
+    EXPECT_EQ(again.exitCode, 1);
+    EXPECT_THAT(again.output, HasSubstr("has a site already"));
+
+    openDatabase();
+    EXPECT_EQ(System::TCDBKeynodes().SelectCount("*", DB::TCDBWhere()), 2);
+    EXPECT_EQ(Access::TCDBDoors().SelectCount("*", DB::TCDBWhere()), 8);
+    EXPECT_EQ(Access::TCDBReaders().SelectCount("*", DB::TCDBWhere()), 8);
+    EXPECT_EQ(Access::TCDBAccessMultiDoorLinks().SelectCount("*", DB::TCDBWhere()), 1);
+    EXPECT_TRUE(System::TCDBKeynodes::get_OwnID().IsNotNull());
+    Access::TCDBAccessCards cards;
+    const int64_t allCards = cards.SelectCount("*", DB::TCDBWhere());
+    EXPECT_GT(allCards, cards.SelectCount("*", Access::TCDBAccessCards::WhereIsNotHiddenType()));
+    EXPECT_GT(Access::TCDBAccessGroupRights().SelectCount("*", DB::TCDBWhere()), 0);
+    EXPECT_GT(System::TCDBHolidays().SelectCount("*", DB::TCDBWhere()), 0);
+    DB::TCDatabase::Close();
+
+    ASSERT_EQ(ctl({"user", "add", "op", "--password", "pw"}).exitCode, 0);
+    EXPECT_EQ(ctl({"user", "grant", "op", "AccessDoors", "3", "1"}).exitCode, 0);
+    EXPECT_EQ(ctl({"user", "grant", "op", "AccessDoors", "999", "1"}).exitCode, 1); // no such door
+    EXPECT_EQ(ctl({"user", "grant", "nobody", "AccessDoors", "3", "1"}).exitCode, 1);
+    EXPECT_EQ(ctl({"user", "grant", "op", "AccessDoors", "3", "7"}).exitCode, 2);
+}
+
+TEST_F(KeynodectlTest, EventsArePrintedInOrderAsJsonLines) {
+    ASSERT_EQ(ctl({"init"}).exitCode, 0);
+    openDatabase();
+    for (int status : {401, 404}) {
+        Event::TCClientEvent event(KeynodeWebApi::Type_RequestFailed);
+        event << Event::TCClientEventDetails(KeynodeWebApi::Member_HttpErrorCode).set_Value(status)
+              << Event::TCClientEventDetails(KeynodeWebApi::Member_UserErrorMessage).set_Value("say \"no\"");
+    }
+    DB::TCDatabase::Close();
+
+    ProgramResult all = ctl({"events", "--json"});
+    ASSERT_EQ(all.exitCode, 0) << all.output;
+    EXPECT_THAT(
+        all.output,
+        testing::MatchesRegex(
+            R"(\{"id":1,"time":"20[0-9-]+T[0-9:]+Z","type":12000,.*"value":"401".*"value":"say \\"no\\""\}\]\}
+\{"id":2,.*"value":"404".*
+)"));
+    ProgramResult after = ctl({"events", "--after", "1"});
+    EXPECT_EQ(after.exitCode, 0);
+    EXPECT_THAT(after.output, testing::StartsWith("2\t"));
+    EXPECT_THAT(after.output, testing::Not(HasSubstr("401")));
+}
+
+} // namespace

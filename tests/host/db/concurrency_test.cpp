@@ -1,0 +1,108 @@
+#include "support/TestDatabase.h"
+#include "support/TestSchema.h"
+
+#include "DB/TCDBTransaction.h"
+#include "DB/TCDatabase.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+using namespace TestSchema;
+
+namespace {
+
+constexpr int ROWS_PER_WRITER = 200;
+constexpr const char* CHILD_ENV = "DBCORE_TEST_CHILD_DIR";
+
+// Each row in its own transaction, so that writers interleave commit by commit. Reading before writing,
+// as check-then-insert code does, is what makes a transaction that upgrades its lock late fail.
+int WriteRows(const std::string& prefix) {
+    int failures = 0;
+    for (int i = 0; i < ROWS_PER_WRITER; ++i) {
+        try {
+            DB::TCDBTransaction transaction;
+            transaction.Begin();
+            const std::string name = prefix + std::to_string(i);
+            if (CountRows(Widgets::SPEC, Widgets::NAME == name) != 0) throw std::logic_error("written twice");
+            AddWidget(name);
+            transaction.Commit();
+        } catch (const std::exception& e) {
+            ADD_FAILURE() << prefix << i << ": " << e.what();
+            ++failures;
+        }
+    }
+    return failures;
+}
+
+} // namespace
+
+using ConcurrencyTest = DatabaseTest;
+
+TEST_F(ConcurrencyTest, FourThreadsWriteWithoutLosingRows) {
+    std::atomic<int> failures{0};
+    std::vector<std::thread> writers;
+    for (int t = 0; t < 4; ++t)
+        writers.emplace_back([t, &failures] { failures += WriteRows("t" + std::to_string(t) + "-"); });
+    for (auto& writer : writers)
+        writer.join();
+    EXPECT_EQ(failures.load(), 0);
+    EXPECT_EQ(CountRows(Widgets::SPEC), 4 * ROWS_PER_WRITER);
+    for (int t = 0; t < 4; ++t)
+        EXPECT_EQ(CountRows(Widgets::SPEC, Widgets::NAME == "t" + std::to_string(t) + "-199"), 1);
+}
+
+// This test re-runs itself in a second process (the environment variable tells the roles apart); both
+// processes write into the same file at the same time.
+TEST(CrossProcess, ParentAndChildWriteAtTheSameTime) {
+    if (const char* childDir = std::getenv(CHILD_ENV)) {
+        const std::string dir = childDir;
+        DB::TCDatabase::OpenWithMigrations(dir + "/shared.db", Migrations(), Tables());
+        std::ofstream(dir + "/child.ready").put('1');
+        EXPECT_EQ(WriteRows("child-"), 0);
+        DB::TCDatabase::Close();
+        return;
+    }
+
+    TempDir dir;
+    DB::TCDatabase::OpenWithMigrations(dir.get_Path() + "/shared.db", Migrations(), Tables());
+    std::vector<std::string> environment;
+    for (char** entry = environ; *entry != nullptr; ++entry)
+        environment.emplace_back(*entry);
+    environment.push_back(std::string(CHILD_ENV) + "=" + dir.get_Path());
+    std::vector<char*> envp;
+    for (auto& entry : environment)
+        envp.push_back(entry.data());
+    envp.push_back(nullptr);
+    std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+    std::string filter = "--gtest_filter=CrossProcess.ParentAndChildWriteAtTheSameTime";
+    char* argv[] = {self.data(), filter.data(), nullptr};
+    pid_t child = 0;
+    ASSERT_EQ(posix_spawn(&child, self.c_str(), nullptr, nullptr, argv, envp.data()), 0);
+
+    // Start writing once the child has the database open, so that the two really overlap.
+    int status = 0;
+    bool exitedEarly = false;
+    while (!std::filesystem::exists(dir.get_Path() + "/child.ready")) {
+        if (waitpid(child, &status, WNOHANG) == child) {
+            exitedEarly = true;
+            break;
+        }
+        usleep(1000);
+    }
+    EXPECT_EQ(WriteRows("parent-"), 0);
+    if (!exitedEarly) {
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+    }
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child status " << status;
+    EXPECT_EQ(CountRows(Widgets::SPEC), 2 * ROWS_PER_WRITER);
+    EXPECT_EQ(CountRows(Widgets::SPEC, Widgets::NAME == "child-199"), 1);
+    DB::TCDatabase::Close();
+}

@@ -1,0 +1,118 @@
+#include "support/TestDatabase.h"
+#include "support/TestSchema.h"
+
+#include "DB/TCDBTransaction.h"
+#include "Host/TCException.h"
+
+#include <future>
+#include <thread>
+
+using namespace TestSchema;
+using Names_t = std::vector<std::string>;
+
+using TransactionTest = DatabaseTest;
+
+TEST_F(TransactionTest, CommitKeepsAndRollbackDiscards) {
+    DB::TCDBTransaction kept;
+    kept.Begin();
+    AddWidget("kept");
+    kept.Commit();
+    EXPECT_FALSE(kept.IsActive());
+
+    DB::TCDBTransaction undone;
+    undone.Begin();
+    const int64_t id = AddWidget("undone");
+    AddPart(id, "part");
+    DB::TCDBBasicTable(Widgets::SPEC).DeleteWhere(Widgets::NAME == "kept");
+    undone.Rollback();
+    EXPECT_EQ(WidgetNames(), (Names_t{"kept"}));
+    EXPECT_EQ(CountRows(Parts::SPEC), 0);
+}
+
+TEST_F(TransactionTest, DestructorRollsBackWhatWasNotCommitted) {
+    {
+        DB::TCDBTransaction transaction;
+        transaction.Begin();
+        AddWidget("lost");
+    }
+    EXPECT_EQ(CountRows(Widgets::SPEC), 0);
+    AddWidget("after"); // the connection is usable again
+    EXPECT_EQ(WidgetNames(), (Names_t{"after"}));
+}
+
+TEST_F(TransactionTest, NestedTransactionsAreSavepoints) {
+    DB::TCDBTransaction outer;
+    outer.Begin();
+    AddWidget("a");
+    {
+        DB::TCDBTransaction inner;
+        inner.Begin();
+        AddWidget("b");
+        inner.Rollback();
+    }
+    {
+        DB::TCDBTransaction inner;
+        inner.Begin();
+        AddWidget("c");
+        inner.Commit();
+    }
+    EXPECT_EQ(WidgetNames(), (Names_t{"a", "c"}));
+    outer.Commit();
+    EXPECT_EQ(WidgetNames(), (Names_t{"a", "c"}));
+
+    DB::TCDBTransaction undone;
+    undone.Begin();
+    {
+        DB::TCDBTransaction inner;
+        inner.Begin();
+        AddWidget("d");
+        inner.Commit();
+    }
+    undone.Rollback();
+    EXPECT_EQ(WidgetNames(), (Names_t{"a", "c"})) << "a committed savepoint goes with its outer transaction";
+}
+
+TEST_F(TransactionTest, OuterCannotEndWhileInnerIsOpen) {
+    DB::TCDBTransaction outer;
+    outer.Begin();
+    DB::TCDBTransaction inner;
+    inner.Begin();
+    EXPECT_THROW(outer.Commit(), TCException);
+    EXPECT_THROW(outer.Begin(), TCException);
+    inner.Commit();
+    outer.Commit();
+}
+
+TEST_F(TransactionTest, OtherThreadsSeeOnlyCommittedRows) {
+    DB::TCDBTransaction transaction;
+    transaction.Begin();
+    AddWidget("pending");
+    EXPECT_EQ(std::async(std::launch::async, [] { return CountRows(Widgets::SPEC); }).get(), 0);
+    transaction.Commit();
+    EXPECT_EQ(std::async(std::launch::async, [] { return CountRows(Widgets::SPEC); }).get(), 1);
+}
+
+TEST_F(TransactionTest, BusyDatabaseIsReportedAfterTheTimeOut) {
+    std::promise<void> locked;
+    std::promise<void> release;
+    std::thread holder([&] {
+        DB::TCDBTransaction transaction;
+        transaction.Begin();
+        locked.set_value();
+        release.get_future().wait();
+    });
+    locked.get_future().wait();
+    DB::TCDBTransaction waiting(50);
+    std::string message;
+    try {
+        waiting.Begin();
+    } catch (const TCException& e) {
+        message = e.GetHostMessage();
+    }
+    release.set_value();
+    holder.join();
+    EXPECT_EQ(message.rfind("database is busy", 0), 0u) << message;
+    EXPECT_FALSE(waiting.IsActive());
+    waiting.Begin(); // free again
+    waiting.Commit();
+}
