@@ -1,10 +1,14 @@
 #include "KnaMain.h"
 
+#include "Handlers/Access/KnaAccessGroup_Handler.h"
+#include "Handlers/Config/KnaHoliday_Handler.h"
+#include "Handlers/Config/KnaWeekProgram_Handler.h"
 #include "Handlers/KnaInfoApi_Handler.h"
 #include "Handlers/KnaKeynodes_Handler.h"
 #include "Host/TCException.h"
 #include "Interface/KnaWebRequest_Http.h"
 #include "Interface/KnaWebResponse_Http.h"
+#include "KnaStatic.h"
 #include "Property/AccessProp.h"
 
 namespace KeynodeApi {
@@ -17,6 +21,7 @@ KnaMain::KnaMain(int majorVersion, const KnaHandlerInfo::InfoMap* endpointRegist
     HOST_ASSERT(majorVersion > 0);
     m_ApiMajorVersion = majorVersion;
     m_ApiPrefix = "/api/v" + std::to_string(majorVersion);
+    KnaStatic::Init();
 
     AddWait(WAIT_PROPERTY_CHANGES, m_PropertyNotifier.GetSignalEvent());
     AddWait(WAIT_DB_CHANGES, m_DBNotifier.GetSignalEvent());
@@ -45,6 +50,9 @@ void KnaMain::CreateDefaultWebHandlers() {
     m_Handlers = std::make_shared<HandlerMap>();
     AddWebHandler(std::make_unique<KnaInfoApi_Handler>());
     AddWebHandler(std::make_unique<KnaKeynodes_Handler>());
+    AddWebHandler(std::make_unique<KnaWeekProgram_Handler>());
+    AddWebHandler(std::make_unique<KnaHoliday_Handler>());
+    AddWebHandler(std::make_unique<KnaAccessGroup_Handler>());
 }
 
 void KnaMain::AddWebHandler(std::unique_ptr<KnaBaseHandler> handler) {
