@@ -60,7 +60,13 @@ TCDateData KnaJson_BaseType::DeserializeDateValue(const rapidjson::Value& value)
 void KnaJson_BaseType::CreateRecordObject(DB::TCDBBasicTable& table, DB::TCDBAutoObject& object,
                                           const KnaJson_CrossID& identity) {
     table.CreateObject(object);
-    if (!identity.IsExternalIDNull()) object.SetExternalID(identity.GetExternalID());
+    if (identity.IsExternalIDNull()) return;
+    // Checked here so the caller gets a clear 400 instead of the database's constraint failure.
+    if (table.SelectCount("*", table.CreateWhereExternalIDEqualsTo(identity.GetExternalID())) > 0)
+        throw KnaException(__FILE__, __LINE__)
+            .FormatOverride("External ID %s is already in use for table %s", identity.GetExternalID().c_str(),
+                            TableNameOrUnknown(table));
+    object.SetExternalID(identity.GetExternalID());
 }
 
 Accessories::TCRecordID KnaJson_BaseType::AssertSelectByID(DB::TCDBBasicTable& table,

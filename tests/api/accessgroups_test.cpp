@@ -299,8 +299,8 @@ TEST_F(AccessGroupsApiTest, DuplicateExternalIDIsRefusedAndKeepsTheFirstGroup) {
     const std::string before = DumpGroupsAndRights();
     const HttpReply reply = Post(R"({"id":{"extId":"dup"},"name":"second","accessRights":[{"doorID":{"id":)" +
                                  Id(m_Door1) + R"(},"weekProgramID":{"id":)" + Id(m_Always) + "}}]}");
-    EXPECT_EQ(500, reply.Status);
-    EXPECT_EQ(ErrorBody(1, "Internal error. Please notify vendor."), reply.Body);
+    EXPECT_EQ(400, reply.Status);
+    EXPECT_EQ(ErrorBody(1, "External ID dup is already in use for table AccessGroups"), reply.Body);
     EXPECT_EQ(before, DumpGroupsAndRights());
 }
 

@@ -357,7 +357,7 @@ TEST_F(HolidaysApiTest, DuplicateExternalIdFailsWithoutLeavingRows) {
     ExpectRejected("POST",
                    "{\"id\":{\"extId\":\"dup\"},\"isRepeated\":true,\"periods\":" + PeriodsJson({kNewYear}) +
                        "}",
-                   500, ErrorBody(1, "Internal error. Please notify vendor."));
+                   400, ErrorBody(1, "External ID dup is already in use for table CommonHolidays"));
 }
 
 } // namespace

@@ -448,7 +448,8 @@ TEST_F(WeekProgramsFaultTest, FailedPutKeepsNameAndPeriods) {
 
 TEST_F(WeekProgramsApiTest, DuplicateExternalIdFailsWithoutLeavingRows) {
     PostProgram("{\"id\":{\"extId\":\"dup\"},\"type\":10}");
-    ExpectRejected("POST", "{\"id\":{\"extId\":\"dup\"},\"type\":10}", 500, kInternalError);
+    ExpectRejected("POST", "{\"id\":{\"extId\":\"dup\"},\"type\":10}", 400,
+                   ErrorBody(1, "External ID dup is already in use for table CommonWeekPrograms"));
 }
 
 } // namespace
