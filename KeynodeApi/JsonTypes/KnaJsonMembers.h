@@ -45,4 +45,22 @@ rapidjson::Value ToJsonValue(const Accessories::TCNullTypes<long long>& value, J
 rapidjson::Value ToJsonValue(const Accessories::TCNullTypes<TCUTCTime>& value, JsonAllocator& allocator);
 rapidjson::Value ToJsonValue(const Accessories::TCNullTypes<TCDateData>& value, JsonAllocator& allocator);
 
+// A JSON array of the items' own forms, in list order; items that produce no value are left out.
+template <class Items> rapidjson::Value ToJsonArray(const Items& items, JsonAllocator& allocator) {
+    rapidjson::Value array(rapidjson::kArrayType);
+    for (const auto& item : items) {
+        rapidjson::Value element;
+        if (item.SerializeToValue(allocator, element)) array.PushBack(element, allocator);
+    }
+    return array;
+}
+
+// Adds the object's own form under `name`: the wrapping member of a single resource or a result list.
+template <class Object>
+void AddWrappedMember(rapidjson::Document& doc, const char* name, const Object& object) {
+    rapidjson::Value value;
+    if (object.SerializeToValue(doc.GetAllocator(), value))
+        doc.AddMember(rapidjson::StringRef(name), value, doc.GetAllocator());
+}
+
 } // namespace KeynodeApi

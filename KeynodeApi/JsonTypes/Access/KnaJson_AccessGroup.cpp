@@ -95,20 +95,12 @@ bool KnaJson_AccessGroup::SerializeToValue(JsonAllocator& allocator, rapidjson::
     if (m_InfoSpecified) value.AddMember("info", ToJsonValue(m_Info, allocator), allocator);
     value.AddMember("priority", m_Priority, allocator);
     value.AddMember("isReusable", m_IsReusable, allocator);
-    if (m_RightsSpecified) {
-        rapidjson::Value rights(rapidjson::kArrayType);
-        for (const KnaJson_AccessGroupRight& right : m_Rights) {
-            rapidjson::Value element;
-            if (right.SerializeToValue(allocator, element)) rights.PushBack(element, allocator);
-        }
-        value.AddMember("accessRights", rights, allocator);
-    }
+    if (m_RightsSpecified) value.AddMember("accessRights", ToJsonArray(m_Rights, allocator), allocator);
     return true;
 }
 
 void KnaJson_AccessGroup::SerializeToDoc(rapidjson::Document& doc) const {
-    rapidjson::Value value;
-    if (SerializeToValue(doc.GetAllocator(), value)) doc.AddMember("accessGroup", value, doc.GetAllocator());
+    AddWrappedMember(doc, "accessGroup", *this);
 }
 
 bool KnaJson_AccessGroup::LoadFromIterator(DB::TCDBIterator& row) {

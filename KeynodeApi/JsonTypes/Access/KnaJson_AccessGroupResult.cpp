@@ -1,6 +1,7 @@
 #include "JsonTypes/Access/KnaJson_AccessGroupResult.h"
 
 #include "DB/Tables/AccessTables.h"
+#include "JsonTypes/KnaJsonMembers.h"
 #include "KnaException.h"
 
 namespace KeynodeApi {
@@ -35,17 +36,12 @@ void KnaJson_AccessGroupResult::AddAll(DB::TCDBIterator& rows) {
 }
 
 bool KnaJson_AccessGroupResult::SerializeToValue(JsonAllocator& allocator, rapidjson::Value& value) const {
-    value.SetArray();
-    for (const KnaJson_AccessGroup& group : m_Records) {
-        rapidjson::Value element;
-        if (group.SerializeToValue(allocator, element)) value.PushBack(element, allocator);
-    }
+    value = ToJsonArray(m_Records, allocator);
     return true;
 }
 
 void KnaJson_AccessGroupResult::SerializeToDoc(rapidjson::Document& doc) const {
-    rapidjson::Value records;
-    if (SerializeToValue(doc.GetAllocator(), records)) doc.AddMember("records", records, doc.GetAllocator());
+    AddWrappedMember(doc, "records", *this);
 }
 
 } // namespace KeynodeApi

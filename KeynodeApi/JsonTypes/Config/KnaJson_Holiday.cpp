@@ -43,18 +43,12 @@ bool KnaJson_Holiday::SerializeToValue(JsonAllocator& allocator, rapidjson::Valu
     value.AddMember("id", id, allocator);
     value.AddMember("name", ToJsonValue(m_Name, allocator), allocator);
     value.AddMember("isRepeated", ToJsonValue(m_IsRepeated, allocator), allocator);
-    rapidjson::Value periods(rapidjson::kArrayType);
-    for (const KnaJson_HolidayPeriod& period : m_Periods) {
-        rapidjson::Value periodValue;
-        if (period.SerializeToValue(allocator, periodValue)) periods.PushBack(periodValue, allocator);
-    }
-    value.AddMember("periods", periods, allocator);
+    value.AddMember("periods", ToJsonArray(m_Periods, allocator), allocator);
     return true;
 }
 
 void KnaJson_Holiday::SerializeToDoc(rapidjson::Document& doc) const {
-    rapidjson::Value value;
-    if (SerializeToValue(doc.GetAllocator(), value)) doc.AddMember("holiday", value, doc.GetAllocator());
+    AddWrappedMember(doc, "holiday", *this);
 }
 
 void KnaJson_Holiday::Deserialize(const rapidjson::Document& doc) {

@@ -1,6 +1,7 @@
 #include "JsonTypes/Config/KnaJson_HolidayResult.h"
 
 #include "DB/Tables/SystemTables.h"
+#include "JsonTypes/KnaJsonMembers.h"
 #include "KnaException.h"
 
 namespace KeynodeApi {
@@ -18,17 +19,12 @@ void KnaJson_HolidayResult::SelectAll() {
 }
 
 bool KnaJson_HolidayResult::SerializeToValue(JsonAllocator& allocator, rapidjson::Value& value) const {
-    value.SetArray();
-    for (const KnaJson_Holiday& holiday : m_Records) {
-        rapidjson::Value record;
-        if (holiday.SerializeToValue(allocator, record)) value.PushBack(record, allocator);
-    }
+    value = ToJsonArray(m_Records, allocator);
     return true;
 }
 
 void KnaJson_HolidayResult::SerializeToDoc(rapidjson::Document& doc) const {
-    rapidjson::Value records;
-    if (SerializeToValue(doc.GetAllocator(), records)) doc.AddMember("records", records, doc.GetAllocator());
+    AddWrappedMember(doc, "records", *this);
 }
 
 } // namespace KeynodeApi

@@ -1,6 +1,7 @@
 #include "JsonTypes/Config/KnaJson_KeynodeResult.h"
 
 #include "DB/Tables/SystemTables.h"
+#include "JsonTypes/KnaJsonMembers.h"
 
 namespace KeynodeApi {
 
@@ -12,13 +13,7 @@ KnaJson_KeynodeResult::KnaJson_KeynodeResult() {
 }
 
 void KnaJson_KeynodeResult::SerializeToDoc(rapidjson::Document& doc) const {
-    auto& allocator = doc.GetAllocator();
-    rapidjson::Value records(rapidjson::kArrayType);
-    for (const KnaJson_Keynode& keynode : m_Records) {
-        rapidjson::Value value;
-        if (keynode.SerializeToValue(allocator, value)) records.PushBack(value, allocator);
-    }
-    doc.AddMember("records", records, allocator);
+    doc.AddMember("records", ToJsonArray(m_Records, doc.GetAllocator()), doc.GetAllocator());
 }
 
 } // namespace KeynodeApi

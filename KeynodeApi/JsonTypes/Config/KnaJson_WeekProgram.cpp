@@ -46,18 +46,12 @@ bool KnaJson_WeekProgram::SerializeToValue(JsonAllocator& allocator, rapidjson::
     value.AddMember("name", ToJsonValue(m_Name, allocator), allocator);
     value.AddMember("type", ToJsonValue(m_Type, allocator), allocator);
     value.AddMember("isSystem", ToJsonValue(m_IsSystem, allocator), allocator);
-    rapidjson::Value periods(rapidjson::kArrayType);
-    for (const KnaJson_WeekProgramPeriod& period : m_Periods) {
-        rapidjson::Value periodValue;
-        if (period.SerializeToValue(allocator, periodValue)) periods.PushBack(periodValue, allocator);
-    }
-    value.AddMember("periods", periods, allocator);
+    value.AddMember("periods", ToJsonArray(m_Periods, allocator), allocator);
     return true;
 }
 
 void KnaJson_WeekProgram::SerializeToDoc(rapidjson::Document& doc) const {
-    rapidjson::Value value;
-    if (SerializeToValue(doc.GetAllocator(), value)) doc.AddMember("weekProgram", value, doc.GetAllocator());
+    AddWrappedMember(doc, "weekProgram", *this);
 }
 
 void KnaJson_WeekProgram::Deserialize(const rapidjson::Document& doc) {

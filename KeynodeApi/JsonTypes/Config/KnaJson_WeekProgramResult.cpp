@@ -1,6 +1,7 @@
 #include "JsonTypes/Config/KnaJson_WeekProgramResult.h"
 
 #include "DB/Tables/SystemTables.h"
+#include "JsonTypes/KnaJsonMembers.h"
 #include "KnaException.h"
 #include "KnaStatic.h"
 
@@ -28,17 +29,12 @@ void KnaJson_WeekProgramResult::SelectByType(int type) {
 }
 
 bool KnaJson_WeekProgramResult::SerializeToValue(JsonAllocator& allocator, rapidjson::Value& value) const {
-    value.SetArray();
-    for (const KnaJson_WeekProgram& weekProgram : m_Records) {
-        rapidjson::Value record;
-        if (weekProgram.SerializeToValue(allocator, record)) value.PushBack(record, allocator);
-    }
+    value = ToJsonArray(m_Records, allocator);
     return true;
 }
 
 void KnaJson_WeekProgramResult::SerializeToDoc(rapidjson::Document& doc) const {
-    rapidjson::Value records;
-    if (SerializeToValue(doc.GetAllocator(), records)) doc.AddMember("records", records, doc.GetAllocator());
+    AddWrappedMember(doc, "records", *this);
 }
 
 } // namespace KeynodeApi
