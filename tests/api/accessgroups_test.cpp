@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "ApiExpectations.h"
 #include "DB/TCDBRawSql.h"
 #include "DB/Tables/AccessTables.h"
 #include "DB/Tables/SystemTables.h"
@@ -17,32 +18,8 @@ using namespace ApiTest;
 
 namespace {
 
-std::string UrlEncode(const std::string& text) {
-    std::string encoded;
-    for (unsigned char c : text) {
-        if (std::isalnum(c) || c == '-' || c == '_' || c == '.' || c == '~') {
-            encoded += char(c);
-        } else {
-            char hex[4];
-            std::snprintf(hex, sizeof hex, "%%%02X", c);
-            encoded += hex;
-        }
-    }
-    return encoded;
-}
-
-std::string ErrorBody(int code, const std::string& msg) {
-    return R"({"errors":[{"code":)" + std::to_string(code) + R"(,"msg":")" + msg + R"(","msgDetails":""}]})";
-}
-
 std::string ParsingError(const std::string& msg) {
     return ErrorBody(2, "Parsing error:" + msg);
-}
-
-// The records-not-found body for one identity of the table.
-std::string NotFoundBody(int tableID, const std::string& identity) {
-    return R"({"errors":[{"code":3,"msg":"Records not found","msgDetails":"","records":[{"tableId":)" +
-           std::to_string(tableID) + R"(,"id":)" + identity + R"(,"keynodeId":{"id":null}}]}]})";
 }
 
 std::string Id(const Accessories::TCRecordID& id) {
@@ -263,10 +240,10 @@ TEST_F(AccessGroupsApiTest, UnknownOrMissingReferencesAbortTheWholeRequest) {
         std::string Expected;
     } cases[] = {
         {R"({"doorID":{"id":987654},"weekProgramID":{"id":)" + Id(m_Always) + "}}", 400,
-         NotFoundBody(4001, R"({"id":987654})")},
-        {door2 + R"(,"weekProgramID":{"id":987654}})", 400, NotFoundBody(3012, R"({"id":987654})")},
+         RecordNotFoundBody(4001, R"({"id":987654})")},
+        {door2 + R"(,"weekProgramID":{"id":987654}})", 400, RecordNotFoundBody(3012, R"({"id":987654})")},
         {door2 + R"(,"weekProgramID":{"id":)" + Id(m_Always) + R"(,"extId":"nope"}})", 400,
-         NotFoundBody(3012, R"({"id":)" + Id(m_Always) + R"(,"extId":"nope"})")},
+         RecordNotFoundBody(3012, R"({"id":)" + Id(m_Always) + R"(,"extId":"nope"})")},
         {R"({"weekProgramID":{"id":)" + Id(m_Always) + "}}", 400,
          ErrorBody(1, "ID is required for table AccessDoors")},
         {door2 + R"(,"weekProgramID":null})", 400,
@@ -360,9 +337,9 @@ TEST_F(AccessGroupsApiTest, UpdateOfAGroupThatIsNotThereFails) {
     EXPECT_EQ(ErrorBody(1, "Access group id is required"), Put(R"({"id":{},"name":"x"})").Body);
     HttpReply reply = Put(R"({"id":{"id":4242},"name":"x"})");
     EXPECT_EQ(400, reply.Status);
-    EXPECT_EQ(NotFoundBody(4020, R"({"id":4242})"), reply.Body);
+    EXPECT_EQ(RecordNotFoundBody(4020, R"({"id":4242})"), reply.Body);
     reply = Put(R"({"id":{"extId":"ghost"},"name":"x"})");
-    EXPECT_EQ(NotFoundBody(4020, R"({"id":null,"extId":"ghost"})"), reply.Body);
+    EXPECT_EQ(RecordNotFoundBody(4020, R"({"id":null,"extId":"ghost"})"), reply.Body);
     EXPECT_EQ("", DumpGroupsAndRights());
 }
 
@@ -442,7 +419,7 @@ TEST_F(AccessGroupsApiTest, DeleteRemovesTheGroupAndItsRights) {
     EXPECT_EQ(ErrorBody(1, "Access group id is required"), Call("DELETE", "?id=%7B%7D").Body);
     HttpReply reply = Call("DELETE", "?id=" + UrlEncode(R"({"id":987654})"));
     EXPECT_EQ(400, reply.Status);
-    EXPECT_EQ(NotFoundBody(4020, R"({"id":987654})"), reply.Body);
+    EXPECT_EQ(RecordNotFoundBody(4020, R"({"id":987654})"), reply.Body);
     EXPECT_EQ(2, CountGroups());
 
     reply = Call("DELETE", "?id=" + UrlEncode(R"({"extId":"gone"})"));

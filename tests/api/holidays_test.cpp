@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "ApiExpectations.h"
 #include "DB/TCDBRawSql.h"
 #include "DB/Tables/SystemTables.h"
 #include "support/ApiTestServer.h"
@@ -13,20 +14,6 @@
 using namespace ApiTest;
 
 namespace {
-
-std::string UrlEncode(const std::string& text) {
-    std::string encoded;
-    for (const unsigned char c : text) {
-        if (std::isalnum(c) || c == '-' || c == '_' || c == '.') {
-            encoded += static_cast<char>(c);
-        } else {
-            char escape[4];
-            std::snprintf(escape, sizeof escape, "%%%02X", c);
-            encoded += escape;
-        }
-    }
-    return encoded;
-}
 
 struct Period {
     int AssumedWeekDay;
@@ -58,16 +45,8 @@ std::string HolidayJson(const std::string& identity, const std::string& name, co
            ",\"periods\":" + PeriodsJson(periods) + "}";
 }
 
-std::string ErrorBody(int code, const std::string& msg) {
-    return "{\"errors\":[{\"code\":" + std::to_string(code) + ",\"msg\":\"" + msg +
-           "\",\"msgDetails\":\"\"}]}";
-}
-
 std::string NotFoundBody(const std::string& identity) {
-    return "{\"errors\":[{\"code\":3,\"msg\":\"Records not "
-           "found\",\"msgDetails\":\"\",\"records\":[{\"tableId\":" +
-           std::to_string(Table_CommonHolidays::SPEC.TableID) + ",\"id\":" + identity +
-           ",\"keynodeId\":{\"id\":null}}]}]}";
+    return RecordNotFoundBody(Table_CommonHolidays::SPEC.TableID, identity);
 }
 
 int64_t HolidayCount() {

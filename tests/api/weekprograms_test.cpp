@@ -9,6 +9,7 @@
 #include <tuple>
 #include <vector>
 
+#include "ApiExpectations.h"
 #include "DB/TCDBRawSql.h"
 #include "DB/Tables/SystemTables.h"
 #include "KnaStatic.h"
@@ -24,20 +25,6 @@ constexpr int kCardHolderType = 10;
 constexpr int kNoAccess = 100; // the card-holder type's default function
 constexpr int kAccess = 101;
 constexpr int kAccessWithPin = 102;
-
-std::string UrlEncode(const std::string& text) {
-    std::string encoded;
-    for (const unsigned char c : text) {
-        if (std::isalnum(c) || c == '-' || c == '_' || c == '.') {
-            encoded += static_cast<char>(c);
-        } else {
-            char escape[4];
-            std::snprintf(escape, sizeof escape, "%%%02X", c);
-            encoded += escape;
-        }
-    }
-    return encoded;
-}
 
 std::string PeriodsJson(const std::vector<Period>& periods) {
     std::string json = "[";
@@ -70,16 +57,8 @@ std::string ProgramJson(const std::string& identity, const std::string& name, co
            ",\"periods\":" + PeriodsJson(periods) + "}";
 }
 
-std::string ErrorBody(int code, const std::string& msg) {
-    return "{\"errors\":[{\"code\":" + std::to_string(code) + ",\"msg\":\"" + msg +
-           "\",\"msgDetails\":\"\"}]}";
-}
-
 std::string NotFoundBody(const std::string& identity) {
-    return "{\"errors\":[{\"code\":3,\"msg\":\"Records not "
-           "found\",\"msgDetails\":\"\",\"records\":[{\"tableId\":" +
-           std::to_string(Table_CommonWeekPrograms::SPEC.TableID) + ",\"id\":" + identity +
-           ",\"keynodeId\":{\"id\":null}}]}]}";
+    return RecordNotFoundBody(Table_CommonWeekPrograms::SPEC.TableID, identity);
 }
 
 const std::string kInternalError = ErrorBody(1, "Internal error. Please notify vendor.");
