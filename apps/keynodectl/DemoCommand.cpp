@@ -122,14 +122,14 @@ void fillSite() {
         TCRecordID id = insert(groupTable, {{&G::NAME, name},
                                             {&G::INFO, std::string("demo")},
                                             {&G::PRIORITY, priority},
-                                            {&G::REUSABLE, 0LL}});
+                                            {&G::REUSABLE, 1LL}});
         for (size_t i : doorIndexes)
             insert(rightTable, {{&GR::ACCESSGROUP, id}, {&GR::DOOR, doors[i]}, {&GR::WEEKPROGRAM, program}});
         return id;
     };
-    TCRecordID staff = group("Staff", 1, {0, 1, 2, 4}, officeHours);
-    TCRecordID facility = group("Facility management", 2, {0, 1, 2, 3, 4, 5, 6, 7}, allDay);
-    TCRecordID visitors = group("Visitors", 3, {0, 1}, officeHours);
+    TCRecordID staff = group("Staff", 30, {0, 1, 2, 4}, officeHours);
+    TCRecordID facility = group("Facility management", 20, {0, 1, 2, 3, 4, 5, 6, 7}, allDay);
+    TCRecordID visitors = group("Visitors", 50, {0, 1}, officeHours);
 
     Access::TCDBAccessCardHolders holderTable;
     Access::TCDBAccessCards cardTable;
