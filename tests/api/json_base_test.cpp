@@ -154,6 +154,15 @@ TEST(JsonMemberRules, UnparsableBodies) {
     EXPECT_EQ(ParseFailure("{/*c*/}").GetMessage().rfind("Could not parse input, error: ", 0), 0u);
 }
 
+// The parser recurses once per nesting level: a body well under the size limit made only of '[' used to
+// overflow the stack and take the whole server down. Such bodies are refused; real ones are not that deep.
+TEST(JsonMemberRules, DeeplyNestedBodiesAreRefusedNotFatal) {
+    EXPECT_EQ(ParseFailure(std::string(400000, '[')).GetMessage(),
+              "Could not parse input, error: " + std::to_string(rapidjson::kParseErrorTermination));
+    std::string nested = std::string(200, '[') + std::string(200, ']');
+    EXPECT_EQ(StructuralFailure(nested).GetMessage(), "Expected JSON object");
+}
+
 struct WrongTypeCase {
     const char* body;
     const char* expression;
