@@ -1,13 +1,10 @@
 #include "KnaMain.h"
 
-#include <boost/algorithm/string/classification.hpp>
-#include <boost/algorithm/string/split.hpp>
-#include <cstring>
-#include <vector>
+#include <utility>
 
-#include "Crypto/TCBase64Coder.h"
 #include "Crypto/TCCryptoUtil.h"
 #include "DB/Tables/WebTables.h"
+#include "KnaBasicAuthorization.h"
 
 namespace KeynodeApi {
 
@@ -20,27 +17,6 @@ const int kCloudRightAllMethods = 4;
 bool IsOne(DB::TCDBIterator& row, const DB::TCDBFieldSpec& column) {
     const auto value = row.Field(column).get_AsNullInt();
     return value.IsNotNull() && value.get_Value() == 1;
-}
-
-// The Basic credentials of the header; an error text when there are none.
-std::string DecodeBasicCredentials(const std::string& header, std::string& userName, std::string& password) {
-    if (header.empty()) return "Missing Authorization header";
-    std::vector<std::string> pieces;
-    boost::split(pieces, header, boost::is_any_of(" "));
-    if (pieces.size() < 2) return "Invalid authorization header";
-    if (pieces[0] != "Basic") return "Basic authorization is required";
-
-    Accessories::TCBinaryStream decoded;
-    TCBase64Coder::Decode(pieces[1], decoded);
-    const std::string bytes = decoded.AsString();
-    const std::string text = bytes.substr(0, std::strlen(bytes.c_str()));
-
-    const auto colon = text.find(':');
-    if (colon == std::string::npos) return "Invalid authorization header, username:password expected";
-    userName = text.substr(0, colon);
-    password = text.substr(colon + 1);
-    if (userName.empty() || password.empty()) return "User name/password can't be empty";
-    return std::string();
 }
 
 } // namespace
@@ -56,7 +32,9 @@ void KnaMain::AuthenticateRequest(KnaWebRequest& request, std::string& error, Ac
 
     std::string password;
     if (request.IsOverHttp()) {
-        error = DecodeBasicCredentials(request.authorizationHeaderValue(), userName, password);
+        KnaBasicCredentials credentials = ParseBasicAuthorization(request.authorizationHeaderValue(), error);
+        userName = std::move(credentials.UserName);
+        password = std::move(credentials.Password);
         if (!error.empty()) return;
     } else {
         userName = request.GetUserName();
