@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   curl openssl
 )
-[ "${1:-}" = "--bench" ] && packages+=(wrk clang libclang-rt-14-dev)
+[ "${1:-}" = "--bench" ] && packages+=(wrk sqlite3 clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
