@@ -1,4 +1,5 @@
 // `demo`: a small but complete site, so that every endpoint has something to show.
+#include <algorithm>
 #include <iostream>
 #include <variant>
 
@@ -43,8 +44,17 @@ long long utc(int y, int m, int d) {
 // Week-program type 10 (card holder access) and its functions, as the schema defines them.
 constexpr long long kCardHolderType = 10, kNoAccess = 100, kAccess = 101, kAccessWithPin = 102;
 
-TCRecordID weekProgram(const std::string& name,
-                       const std::vector<std::tuple<int, long long, long long>>& periods) {
+// Stored the way the API stores programs: every day number 0..16 starts at second 0, days without an own
+// period with the type's default function.
+TCRecordID weekProgram(const std::string& name, std::vector<std::tuple<int, long long, long long>> periods) {
+    constexpr int kDayNumbers = 17;
+    for (int day = 0; day < kDayNumbers; ++day) {
+        const bool startsAtMidnight = std::any_of(periods.begin(), periods.end(), [day](const auto& period) {
+            return std::get<0>(period) == day && std::get<1>(period) == 0;
+        });
+        if (!startsAtMidnight) periods.emplace_back(day, 0, kNoAccess);
+    }
+    std::sort(periods.begin(), periods.end());
     System::TCDBWeekPrograms programs;
     System::TCDBWeekProgramPeriods periodTable;
     namespace P = Table_CommonWeekProgramPeriods;
