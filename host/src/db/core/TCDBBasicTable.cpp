@@ -26,6 +26,12 @@ void AppendWhereAndOrder(std::string& sql, std::vector<TCDBParam>& params, const
     if (!order.IsEmpty()) sql += " ORDER BY " + order.get_Sql();
 }
 
+void AppendPage(std::string& sql, std::vector<TCDBParam>& params, int limit, int skip) {
+    sql += " LIMIT ? OFFSET ?";
+    params.emplace_back(limit > 0 ? limit : -1);
+    params.emplace_back(skip > 0 ? skip : 0);
+}
+
 } // namespace
 
 TCDBBasicTable::TCDBBasicTable(const TCDBTableSpec& spec) : m_Spec(spec) {}
@@ -118,21 +124,33 @@ TCDBWhere TCDBBasicTable::EffectiveWhere(const TCDBWhere& where) const {
 }
 
 TCDBIterator TCDBBasicTable::Run(const TCDBWhere& where, const TCDBOrder& order, int limit, int skip) {
+    const std::string table = Core::QuoteName(m_Spec.Name);
     std::string sql = "SELECT " + Core::ColumnList(m_Spec);
     std::vector<TCDBParam> params;
+    std::string source = table;
+    const bool paged = limit > 0 || skip > 0;
+    if (m_SelectExternalID && paged) {
+        // The page is cut from the bare table first and only its rows are joined to their external IDs:
+        // joining before the OFFSET would look up the external ID of every skipped row as well. The
+        // sub-select keeps the table's name, so the conditions and the order read the same inside and out.
+        source = "(SELECT * FROM " + table;
+        AppendWhereAndOrder(source, params, EffectiveWhere(where), order);
+        AppendPage(source, params, limit, skip);
+        source += ") AS " + table;
+    }
     if (m_SelectExternalID) {
-        sql += ", ExternalIDs.EXTERNAL_ID FROM " + Core::QuoteName(m_Spec.Name) +
+        sql += ", ExternalIDs.EXTERNAL_ID FROM " + source +
                " LEFT JOIN ExternalIDs ON ExternalIDs.TABLE_ID = ? AND ExternalIDs.RECORD_ID = " +
                IDColumn(m_Spec);
         params.emplace_back(m_Spec.TableID);
     } else {
-        sql += " FROM " + Core::QuoteName(m_Spec.Name);
+        sql += " FROM " + source;
     }
-    AppendWhereAndOrder(sql, params, EffectiveWhere(where), order);
-    if (limit > 0 || skip > 0) {
-        sql += " LIMIT ? OFFSET ?";
-        params.emplace_back(limit > 0 ? limit : -1);
-        params.emplace_back(skip > 0 ? skip : 0);
+    if (m_SelectExternalID && paged) {
+        if (!order.IsEmpty()) sql += " ORDER BY " + order.get_Sql();
+    } else {
+        AppendWhereAndOrder(sql, params, EffectiveWhere(where), order);
+        if (paged) AppendPage(sql, params, limit, skip);
     }
 
     auto rowSet = std::make_unique<TCDBRowSet>(m_Spec);
