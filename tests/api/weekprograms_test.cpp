@@ -11,6 +11,7 @@
 
 #include "ApiExpectations.h"
 #include "DB/TCDBRawSql.h"
+#include "DB/Tables/AccessTables.h"
 #include "DB/Tables/SystemTables.h"
 #include "KnaStatic.h"
 #include "support/ApiTestServer.h"
@@ -393,6 +394,27 @@ TEST_F(WeekProgramsApiTest, DeleteRemovesTheProgramWithItsPeriods) {
     EXPECT_EQ(17, System::TCDBWeekProgramPeriods().SelectCount("*", Table_CommonWeekProgramPeriods::LINKTO ==
                                                                         Accessories::TCRecordID(kept)));
     EXPECT_EQ(17, PeriodCount());
+
+    // Access rights that name the program keep it, and the caller is told why.
+    const auto add = [](DB::TCDBBasicTable&& table,
+                        std::vector<std::pair<const DB::TCDBFieldSpec*, int64_t>> values) -> int64_t {
+        DB::TCDBAutoObject row;
+        table.CreateObject(row);
+        for (const auto& [field, value] : values)
+            row.Field(*field).set_AsRecordID(Accessories::TCRecordID(value));
+        row.Save();
+        return row.get_ID().get_ID();
+    };
+    const int64_t group = add(Access::TCDBAccessGroups(), {});
+    for (int right = 0; right < 2; ++right)
+        add(Access::TCDBAccessGroupRights(), {{&Table_AccessGroupRights::ACCESSGROUP, group},
+                                              {&Table_AccessGroupRights::DOOR, add(Access::TCDBDoors(), {})},
+                                              {&Table_AccessGroupRights::WEEKPROGRAM, kept}});
+    const HttpReply refused = DeleteById("{\"id\":" + std::to_string(kept) + "}");
+    EXPECT_EQ(400, refused.Status);
+    EXPECT_EQ(ErrorBody(1, "Specified week program cannot be deleted because it is used by 2 access rights"),
+              refused.Body);
+    EXPECT_EQ(1, ProgramCount());
 }
 
 // A trigger makes the fifth period insert of any program fail in the database, in the middle of the write.

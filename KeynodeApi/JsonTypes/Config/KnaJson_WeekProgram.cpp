@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "DB/Tables/AccessTables.h"
 #include "DB/Tables/SystemTables.h"
 #include "JsonTypes/KnaJsonMembers.h"
 #include "KnaException.h"
@@ -240,6 +241,14 @@ void KnaJson_WeekProgram::Database_Delete() {
     if (IsSystemWp(row))
         throw KnaException(__FILE__, __LINE__,
                            "Specified week program cannot be deleted because it is system defined");
+    // Rights that still name the program keep it: an ordinary conflict the caller can resolve.
+    const int64_t rights =
+        Access::TCDBAccessGroupRights().SelectCount("*", Table_AccessGroupRights::WEEKPROGRAM == id);
+    if (rights > 0)
+        throw KnaException(__FILE__, __LINE__, "rights == 0")
+            .FormatOverride(
+                "Specified week program cannot be deleted because it is used by %lld access rights",
+                static_cast<long long>(rights));
     weekPrograms.DeleteByID(id);
 }
 
