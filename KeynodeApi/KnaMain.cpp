@@ -1,6 +1,10 @@
 #include "KnaMain.h"
 
 #include "Handlers/Access/KnaAccessGroup_Handler.h"
+#include "Handlers/Access/KnaCardFilter_Handler.h"
+#include "Handlers/Access/KnaCardHolderFilter_Handler.h"
+#include "Handlers/Access/KnaCardHolder_Handler.h"
+#include "Handlers/Access/KnaCard_Handler.h"
 #include "Handlers/Config/KnaHoliday_Handler.h"
 #include "Handlers/Config/KnaWeekProgram_Handler.h"
 #include "Handlers/KnaInfoApi_Handler.h"
@@ -53,6 +57,10 @@ void KnaMain::CreateDefaultWebHandlers() {
     AddWebHandler(std::make_unique<KnaWeekProgram_Handler>());
     AddWebHandler(std::make_unique<KnaHoliday_Handler>());
     AddWebHandler(std::make_unique<KnaAccessGroup_Handler>());
+    AddWebHandler(std::make_unique<KnaCard_Handler>());
+    AddWebHandler(std::make_unique<KnaCardHolder_Handler>());
+    AddWebHandler(std::make_unique<KnaCardFilter_Handler>());
+    AddWebHandler(std::make_unique<KnaCardHolderFilter_Handler>());
 }
 
 void KnaMain::AddWebHandler(std::unique_ptr<KnaBaseHandler> handler) {

@@ -94,6 +94,13 @@ bool ReadOptionalMember(const rapidjson::Value& object, const char* name,
     return ReadNullable(object, name, out, KnaJson_BaseType::DeserializeDateValue);
 }
 
+bool ReadOptionalObject(const rapidjson::Value& object, const char* name, TCJson::TCJsonBase& out) {
+    const rapidjson::Value* member = FindOptionalMember(object, name);
+    if (member == nullptr || member->IsNull()) return false;
+    out.Deserialize(*member);
+    return true;
+}
+
 rapidjson::Value ToJsonValue(const std::string& value, JsonAllocator& allocator) {
     return rapidjson::Value(value.c_str(), static_cast<rapidjson::SizeType>(value.size()), allocator);
 }

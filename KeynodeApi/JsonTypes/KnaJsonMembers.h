@@ -4,6 +4,7 @@
 #include "Accessories/TCNullTypes.h"
 #include "Accessories/TCUTCTime.h"
 #include "JsonTypes/KnaRapidJson.h"
+#include "JsonTypes/TCJsonBase.h"
 
 // Reading and writing members by the shared rules: structural faults raise KnaParsingException with the
 // failed condition; a value of the wrong JSON type fails inside RapidJSON (TCJson::TCJsonParsingException).
@@ -36,6 +37,10 @@ bool ReadOptionalMember(const rapidjson::Value& object, const char* name,
 bool ReadOptionalMember(const rapidjson::Value& object, const char* name,
                         Accessories::TCNullTypes<TCDateData>& out);
 
+// An optional member read by the rules of its own type; absent or null leaves `out` as it is. Returns
+// whether a value was read.
+bool ReadOptionalObject(const rapidjson::Value& object, const char* name, TCJson::TCJsonBase& out);
+
 // Values for output; a null value becomes JSON null.
 rapidjson::Value ToJsonValue(const std::string& value, JsonAllocator& allocator);
 rapidjson::Value ToJsonValue(const Accessories::TCNullTypes<std::string>& value, JsonAllocator& allocator);
@@ -53,6 +58,15 @@ template <class Items> rapidjson::Value ToJsonArray(const Items& items, JsonAllo
         if (item.SerializeToValue(allocator, element)) array.PushBack(element, allocator);
     }
     return array;
+}
+
+// Adds the member's own form under `name` to an object value (JSON null when it produces none).
+template <class Member>
+void AddMemberValue(rapidjson::Value& object, const char* name, const Member& member,
+                    JsonAllocator& allocator) {
+    rapidjson::Value value;
+    member.SerializeToValue(allocator, value);
+    object.AddMember(rapidjson::StringRef(name), value, allocator);
 }
 
 // Adds the object's own form under `name`: the wrapping member of a single resource or a result list.

@@ -1,5 +1,6 @@
 #include "JsonTypes/KnaJson_CrossID.h"
 
+#include "DB/TCDBBasicTable.h"
 #include "JsonTypes/KnaJsonMembers.h"
 #include "JsonTypes/KnaJson_ID.h"
 
@@ -7,6 +8,17 @@ namespace KeynodeApi {
 
 KnaJson_CrossID::KnaJson_CrossID(const KnaJson_ID& id) {
     Initialize(id.GetID(), id.IsNull(), std::string(), true);
+}
+
+KnaJson_CrossID KnaJson_CrossID::LoadReference(DB::TCDBBasicTable& table, const Accessories::TCRecordID& id) {
+    table.SetEnableSelectExternalID(true);
+    DB::TCDBIterator row = table.SelectPrimary(id);
+    if (row.IsEnd()) return KnaJson_CrossID(id.get_ID());
+    return KnaJson_CrossID(id.get_ID(), row.get_ExternalID());
+}
+
+KnaJson_CrossID KnaJson_CrossID::FromRow(const DB::TCDBIterator& row) {
+    return KnaJson_CrossID(row.get_ID().get_ID(), row.get_ExternalID());
 }
 
 void KnaJson_CrossID::Initialize(int64_t id, bool idIsNull, const std::string& externalID,

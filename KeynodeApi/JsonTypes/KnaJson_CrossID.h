@@ -4,6 +4,10 @@
 
 #include "JsonTypes/KnaJson_BaseType.h"
 
+namespace DB {
+class TCDBIterator;
+}
+
 namespace KeynodeApi {
 
 class KnaJson_ID;
@@ -21,6 +25,11 @@ public:
     }
     explicit KnaJson_CrossID(const KnaJson_ID& id);
     explicit KnaJson_CrossID(const rapidjson::Value& value) { Deserialize(value); }
+    // The identity of a referenced row: its ID with its external ID when the row still exists, else the
+    // bare ID.
+    static KnaJson_CrossID LoadReference(DB::TCDBBasicTable& table, const Accessories::TCRecordID& id);
+    // The identity of the iterator's current row.
+    static KnaJson_CrossID FromRow(const DB::TCDBIterator& row);
     KnaJson_CrossID(const KnaJson_CrossID&) = default;
     KnaJson_CrossID& operator=(const KnaJson_CrossID&) = default;
 

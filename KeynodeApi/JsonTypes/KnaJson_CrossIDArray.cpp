@@ -4,6 +4,13 @@
 
 namespace KeynodeApi {
 
+std::set<Accessories::TCRecordID> KnaJson_CrossIDArray::GetNumericIDs() const {
+    std::set<Accessories::TCRecordID> ids;
+    for (const KnaJson_CrossID& id : m_IDs)
+        if (!id.IsIDNull()) ids.insert(id.GetRecordID());
+    return ids;
+}
+
 bool KnaJson_CrossIDArray::SerializeToValue(JsonAllocator& allocator, rapidjson::Value& value) const {
     rapidjson::Value ids(rapidjson::kArrayType);
     for (const KnaJson_CrossID& id : m_IDs) {

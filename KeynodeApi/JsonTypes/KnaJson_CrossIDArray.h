@@ -1,4 +1,5 @@
 #pragma once
+#include <set>
 #include <vector>
 
 #include "JsonTypes/KnaJson_CrossID.h"
@@ -15,6 +16,8 @@ public:
     const std::vector<KnaJson_CrossID>& GetIDs() const { return m_IDs; }
     void AddID(const KnaJson_CrossID& id) { m_IDs.push_back(id); }
     void Clear() { m_IDs.clear(); }
+    // The numeric IDs of the entries; entries with only an external ID are left out.
+    std::set<Accessories::TCRecordID> GetNumericIDs() const;
 
     bool SerializeToValue(JsonAllocator& allocator, rapidjson::Value& value) const override;
     void Deserialize(const rapidjson::Document& doc) override;

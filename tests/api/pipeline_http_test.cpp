@@ -8,7 +8,9 @@
 #include "Crypto/TCCryptoUtil.h"
 #include "Event/KeynodeWebApiEvents.h"
 #include "Handlers/KnaBaseHandler.h"
+#include "Handlers/KnaInfoApi_Handler.h"
 #include "KnaException.h"
+#include "KnaHandlerInfo.h"
 #include "KnaMain.h"
 #include "Property/AccessProp.h"
 #include "support/ApiTestServer.h"
@@ -163,7 +165,11 @@ TEST_F(PipelineHttpTest, ContentTypeMustBeExactlyJson) {
 }
 
 TEST_F(PipelineHttpTest, RoutesOnlyRegisteredPathsWithTheirHandlers) {
-    StartServer();
+    // A service with the API information handler only, so registered endpoints without handlers remain.
+    auto handlers = std::make_shared<KeynodeApi::KnaMain::HandlerMap>();
+    (*handlers)[KeynodeApi::KnaInfoApi_Handler_Info_GET.GetEndpointNumber()] =
+        std::make_shared<KeynodeApi::KnaInfoApi_Handler>();
+    StartServer(std::make_shared<KeynodeApi::KnaMain>(1, nullptr, handlers));
     EnableApi();
     ExpectFailure(Call("GET", "/api/v1/nothing"), 404, "Specified path /nothing not supported",
                   KeynodeWebApi::Type_RequestFailed);

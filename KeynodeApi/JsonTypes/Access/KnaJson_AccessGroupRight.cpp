@@ -10,25 +10,6 @@
 
 namespace KeynodeApi {
 
-namespace {
-
-// The linked row's ID with its external ID when the row still exists, else the bare ID.
-KnaJson_CrossID LoadReference(DB::TCDBBasicTable& table, const Accessories::TCRecordID& id) {
-    table.SetEnableSelectExternalID(true);
-    DB::TCDBIterator row = table.SelectPrimary(id);
-    if (row.IsEnd()) return KnaJson_CrossID(id.get_ID());
-    return KnaJson_CrossID(id.get_ID(), row.get_ExternalID());
-}
-
-void AddMember(rapidjson::Value& object, const char* name, const KnaJson_BaseType& member,
-               JsonAllocator& allocator) {
-    rapidjson::Value value;
-    member.SerializeToValue(allocator, value);
-    object.AddMember(rapidjson::StringRef(name), value, allocator);
-}
-
-} // namespace
-
 void KnaJson_AccessGroupRight::Clear() {
     m_ID.Clear();
     m_DoorID.Clear();
@@ -50,9 +31,9 @@ void KnaJson_AccessGroupRight::DeserializeImpl(const rapidjson::Value& value, bo
 
 bool KnaJson_AccessGroupRight::SerializeToValue(JsonAllocator& allocator, rapidjson::Value& value) const {
     value.SetObject();
-    AddMember(value, "doorID", m_DoorID, allocator);
-    AddMember(value, "accessGroupID", m_AccessGroupID, allocator);
-    AddMember(value, "weekProgramID", m_WeekProgramID, allocator);
+    AddMemberValue(value, "doorID", m_DoorID, allocator);
+    AddMemberValue(value, "accessGroupID", m_AccessGroupID, allocator);
+    AddMemberValue(value, "weekProgramID", m_WeekProgramID, allocator);
     return true;
 }
 
@@ -65,12 +46,12 @@ bool KnaJson_AccessGroupRight::LoadFromIterator(DB::TCDBIterator& row) {
     DB::TCDBField group = row.Field(Table_AccessGroupRights::ACCESSGROUP);
     if (!group.IsNull()) {
         Access::TCDBAccessGroups groups;
-        m_AccessGroupID = LoadReference(groups, group.get_AsRecordID());
+        m_AccessGroupID = KnaJson_CrossID::LoadReference(groups, group.get_AsRecordID());
     }
     DB::TCDBField weekProgram = row.Field(Table_AccessGroupRights::WEEKPROGRAM);
     if (!weekProgram.IsNull()) {
         System::TCDBWeekPrograms weekPrograms;
-        m_WeekProgramID = LoadReference(weekPrograms, weekProgram.get_AsRecordID());
+        m_WeekProgramID = KnaJson_CrossID::LoadReference(weekPrograms, weekProgram.get_AsRecordID());
     }
     return true;
 }

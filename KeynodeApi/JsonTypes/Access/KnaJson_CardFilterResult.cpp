@@ -1,0 +1,13 @@
+#include "JsonTypes/Access/KnaJson_CardFilterResult.h"
+
+#include "JsonTypes/KnaJson_BaseFilterResult.h"
+
+namespace KeynodeApi {
+
+void KnaJson_CardFilterResult::SerializeToDoc(rapidjson::Document& doc) const {
+    rapidjson::Value records;
+    SerializeToValue(doc.GetAllocator(), records);
+    KnaJson_BaseFilterResult::AddCountAndRecords(doc, m_Count, records);
+}
+
+} // namespace KeynodeApi
