@@ -7,6 +7,8 @@
 #include "DB/TCDBTransaction.h"
 #include "DB/Tables/AccessTables.h"
 #include "DB/Tables/SystemTables.h"
+#include "DemoGeneratedCards.h"
+#include "Text/TCStringOptionBits.h"
 
 using Accessories::TCRecordID;
 
@@ -146,37 +148,69 @@ void fillSite() {
     Access::TCDBAccessCardAccessGroupLinks linkTable;
     namespace H = Table_AccessCardHolders;
     namespace C = Table_AccessCards;
-    auto holder = [&](const std::string& first, const std::string& last, const std::string& company) {
+    auto holder = [&](const std::string& first, const std::string& last, const std::string& company,
+                      const Value& validFrom, const Value& validTo, const Value& info) {
         return insert(holderTable, {{&H::FIRSTNAME, first},
                                     {&H::LASTNAME, last},
                                     {&H::COMPANYNAME, company},
-                                    {&H::VALID_FROM, utc(2026, 1, 1)},
+                                    {&H::VALID_FROM, validFrom},
+                                    {&H::VALID_TO, validTo},
+                                    {&H::INFO, info},
                                     {&H::TYPE, 0LL}});
     };
-    auto card = [&](const std::string& number, TCRecordID owner, long long type, bool blocked,
-                    const Value& pin,
-                    const std::list<Access::TCDBAccessCardAccessGroupLinks::TCAccGroupLinkDetail>& links) {
-        TCRecordID id = insert(cardTable, {{&C::CARDNO, number},
-                                           {&C::CARDHOLDER, owner},
-                                           {&C::TYPE, type},
-                                           {&C::BLOCKED, blocked ? 1LL : 0LL},
-                                           {&C::PINCODE, pin}});
-        linkTable.SetByCard(id, links, true);
+    using Link = Access::TCDBAccessCardAccessGroupLinks::TCAccGroupLinkDetail;
+    struct DemoCard {
+        std::string Number;
+        TCRecordID Owner;
+        long long Type;
+        bool Blocked;
+        Value Pin;
+        std::vector<int> Options;
+        Value Info;
+        std::list<Link> Links;
+    };
+    const auto& optionBits = TCStringOptionBits::get_Options(Access::CardOptions);
+    auto card = [&](const DemoCard& c) {
+        TCStringOptionBits options;
+        for (int option : c.Options)
+            options.SetOption(optionBits.at(option));
+        TCRecordID id = insert(cardTable, {{&C::CARDNO, c.Number},
+                                           {&C::CARDHOLDER, c.Owner},
+                                           {&C::TYPE, c.Type},
+                                           {&C::BLOCKED, c.Blocked ? 1LL : 0LL},
+                                           {&C::PINCODE, c.Pin},
+                                           {&C::OPTIONS, options.get_AsString()},
+                                           {&C::INFO, c.Info}});
+        linkTable.SetByCard(id, c.Links, true);
         return id;
     };
-    using Link = Access::TCDBAccessCardAccessGroupLinks::TCAccGroupLinkDetail;
-    TCRecordID anna = holder("Anna", "Berg", "Demo Ltd");
-    TCRecordID ben = holder("Ben", "Carter", "Demo Ltd");
-    TCRecordID chris = holder("Chris", "Dunn", "Facility Services");
-    TCRecordID dana = holder("Dana", "Evans", "Visitor");
-    card("100001", anna, 0, false, std::string("1234"), {Link{staff, {}, {}}});
-    card("100002", ben, 0, false, nullptr, {Link{staff, {}, {}}});
-    card("100003", ben, 0, true, nullptr, {});
-    card("200001", chris, 0, false, std::string("4711"),
-         {Link{facility, {}, {}}, Link{staff, TCUTCTime(utc(2026, 1, 1)), TCUTCTime(utc(2027, 1, 1))}});
-    card("900001", dana, 0, false, nullptr,
-         {Link{visitors, TCUTCTime(utc(2026, 12, 1)), TCUTCTime(utc(2026, 12, 31))}});
-    card("999999", chris, 1, false, nullptr, {}); // a service card of the hidden system type
+    TCRecordID anna = holder("Anna", "Berg", "Demo Ltd", utc(2026, 1, 1), nullptr, nullptr);
+    TCRecordID ben = holder("Ben", "Carter", "Demo Ltd", utc(2026, 1, 1), nullptr, std::string("two cards"));
+    TCRecordID chris = holder("Chris", "Dunn", "Facility Services", nullptr, nullptr, nullptr);
+    TCRecordID dana =
+        holder("Dana", "Evans", "Visitor", utc(2026, 12, 1), utc(2027, 1, 1), std::string("guest"));
+    const TCUTCTime from2026(utc(2026, 1, 1)), to2027(utc(2027, 1, 1));
+    card({"100001", anna, 0, false, std::string("1234"), {2}, nullptr, {Link{staff, {}, {}}}});
+    card({"100002", ben, 0, false, nullptr, {}, std::string("main card"), {Link{staff, {}, {}}}});
+    card({"100003", ben, 0, true, nullptr, {}, std::string("lost in March"), {}});
+    card({"200001",
+          chris,
+          0,
+          false,
+          std::string("4711"),
+          {1, 4, 7},
+          nullptr,
+          {Link{facility, {}, {}}, Link{staff, from2026, to2027}}});
+    card({"900001",
+          dana,
+          0,
+          false,
+          nullptr,
+          {6, 8},
+          nullptr,
+          {Link{visitors, TCUTCTime(utc(2026, 12, 1)), TCUTCTime(utc(2026, 12, 31))}}});
+    // A service card of the hidden system type.
+    card({"999999", chris, 1, false, nullptr, {}, std::string("service"), {}});
 
     System::TCDBHolidays holidayTable;
     System::TCDBHolidayPeriods periodTable;
@@ -203,16 +237,29 @@ void fillSite() {
 } // namespace
 
 int runDemo(const keynode::DataDir& dir, const Args& args) {
-    if (!args.empty()) throw UsageError("demo takes no arguments");
+    long long generated = 0;
+    if (args.size() == 2 && args[0] == "--cards")
+        generated = parseNumber(args[1], "--cards", 1, 50'000'000);
+    else if (!args.empty())
+        throw UsageError("demo takes no arguments but --cards N");
     dir.open(false);
-    DB::TCDBTransaction transaction;
-    transaction.Begin();
-    System::TCDBKeynodes keynodes;
-    if (keynodes.SelectCount("*", DB::TCDBWhere()) > 0)
-        throw std::runtime_error("the database has a site already");
-    fillSite();
-    transaction.Commit();
-    std::cout << "demo site written to " << dir.path() << "\n";
+    {
+        DB::TCDBTransaction transaction;
+        transaction.Begin();
+        System::TCDBKeynodes keynodes;
+        const bool hasSite = keynodes.SelectCount("*", DB::TCDBWhere()) > 0;
+        // Generated cards may be added to a demo site again and again; the site itself is written once.
+        if (hasSite && generated == 0) throw std::runtime_error("the database has a site already");
+        if (!hasSite) {
+            fillSite();
+            std::cout << "demo site written to " << dir.path() << "\n";
+        }
+        transaction.Commit();
+    }
+    if (generated > 0) {
+        addGeneratedCards(generated, std::cerr);
+        std::cout << generated << " generated cards added to " << dir.path() << "\n";
+    }
     return 0;
 }
 

@@ -15,7 +15,8 @@ Commands:
   property set NAME VALUE               e.g. property set GeneralWebApiSettings_Enabled 1
   property get NAME
   events [--after ID] [--json]          the event log, oldest first
-  demo                                  fill the database with a small demo site
+  demo [--cards N]                      fill the database with a small demo site; --cards adds N
+                                        generated cards, each with its own holder
 )";
 
 } // namespace

@@ -41,6 +41,8 @@ TEST_F(KeynodectlTest, BadUseExitsWithTwoAndNamesTheProblem) {
                                                  {"property", "get"},
                                                  {"property", "set", "NoSuchProperty", "1"},
                                                  {"events", "--after", "x"},
+                                                 {"demo", "--cards", "0"},
+                                                 {"demo", "--cards"},
                                                  {"init", "extra"}}) {
         ProgramResult r = ctl(args);
         EXPECT_EQ(r.exitCode, 2) << r.output;
@@ -121,6 +123,18 @@ TEST_F(KeynodectlTest, DemoFillsASiteOnceAndGrantsWork) {
     EXPECT_EQ(ctl({"user", "grant", "op", "AccessDoors", "999", "1"}).exitCode, 1); // no such door
     EXPECT_EQ(ctl({"user", "grant", "nobody", "AccessDoors", "3", "1"}).exitCode, 1);
     EXPECT_EQ(ctl({"user", "grant", "op", "AccessDoors", "3", "7"}).exitCode, 2);
+
+    // Generated cards may be added again and again; their numbers never collide.
+    ASSERT_EQ(ctl({"demo", "--cards", "3"}).exitCode, 0);
+    ProgramResult more = ctl({"demo", "--cards", "2"});
+    ASSERT_EQ(more.exitCode, 0) << more.output;
+    EXPECT_THAT(more.output, HasSubstr("cards: 2 of 2"));
+    openDatabase();
+    EXPECT_EQ(cards.SelectCount("*", DB::TCDBWhere()), allCards + 5);
+    EXPECT_EQ(cards.SelectCount("*", Table_AccessCards::CARDNO == "7000000004"), 1);
+    EXPECT_EQ(
+        Access::TCDBAccessCardHolders().SelectCount("*", Table_AccessCardHolders::COMPANYNAME == "Generated"),
+        5);
 }
 
 TEST_F(KeynodectlTest, EventsArePrintedInOrderAsJsonLines) {

@@ -34,9 +34,9 @@ WebTest::Reply get(uint16_t port, bool tls, const std::string& target, const std
 
 const char* const kAdminCredentials = "YWRtaW46czNjcmV0"; // admin:s3cret
 
-WebTest::Reply put(uint16_t port, const std::string& target, const std::string& body) {
+WebTest::Reply send(uint16_t port, http::verb method, const std::string& target, const std::string& body) {
     WebTest::TestClient client(port);
-    auto request = WebTest::makeRequest(http::verb::put, target, body);
+    auto request = WebTest::makeRequest(method, target, body);
     request.set(http::field::content_type, "application/json");
     request.set(http::field::authorization, std::string("Basic ") + kAdminCredentials);
     return client.send(request);
@@ -147,24 +147,35 @@ TEST_F(KeynodedTest, DemoSiteRecordsSurviveARoundTripThroughTheApi) {
     DaemonProcess daemon(KEYNODED_BIN, daemonArgs());
     const uint16_t port = portFrom(daemon.readLine(), "http");
     ASSERT_NE(port, 0);
-    for (const char* path :
-         {"/api/v1/access/accessGroups", "/api/v1/config/holidays", "/api/v1/config/weekprograms"}) {
-        std::string target = path;
-        if (target.find("weekprograms") != std::string::npos) target += "?type=10";
-        WebTest::Reply list;
+    // Each resource's list: a GET, or for cards and card holders a filter that matches everything.
+    const struct {
+        std::string Path, List, Filter;
+    } resources[] = {
+        {"/api/v1/access/accessGroups", "/api/v1/access/accessGroups", ""},
+        {"/api/v1/config/holidays", "/api/v1/config/holidays", ""},
+        {"/api/v1/config/weekprograms", "/api/v1/config/weekprograms?type=10", ""},
+        {"/api/v1/access/cards", "/api/v1/access/cards/filter", R"({"cardFilter":{}})"},
+        {"/api/v1/access/cardHolders", "/api/v1/access/cardHolders/filter", R"({"cardHolderFilter":{}})"}};
+    for (const auto& resource : resources) {
+        const auto list = [&] {
+            return resource.Filter.empty() ? get(port, false, resource.List, kAdminCredentials)
+                                           : send(port, http::verb::post, resource.List, resource.Filter);
+        };
+        WebTest::Reply listed;
         for (int attempt = 0; attempt < 50; ++attempt) { // the service thread loads the settings first
-            list = get(port, false, target, kAdminCredentials);
-            if (list.result_int() != 503) break;
+            listed = list();
+            if (listed.result_int() != 503) break;
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
-        ASSERT_EQ(list.result_int(), 200) << path << ": " << list.body();
-        const auto texts = records(list.body());
-        EXPECT_FALSE(texts.empty()) << path;
+        ASSERT_EQ(listed.result_int(), 200) << resource.Path << ": " << listed.body();
+        const auto texts = records(listed.body());
+        EXPECT_FALSE(texts.empty()) << resource.Path;
         for (const std::string& record : texts) {
-            WebTest::Reply written = put(port, path, record);
-            EXPECT_EQ(written.result_int(), 200) << path << " " << record << " -> " << written.body();
+            WebTest::Reply written = send(port, http::verb::put, resource.Path, record);
+            EXPECT_EQ(written.result_int(), 200)
+                << resource.Path << " " << record << " -> " << written.body();
         }
-        EXPECT_EQ(get(port, false, target, kAdminCredentials).body(), list.body()) << path;
+        EXPECT_EQ(list().body(), listed.body()) << resource.Path;
     }
     EXPECT_EQ(daemon.stop(SIGTERM), 0);
 }
