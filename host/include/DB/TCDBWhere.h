@@ -58,6 +58,15 @@ public:
     bool IsEmpty() const { return m_Sql.empty(); }
     const std::string& get_Sql() const { return m_Sql; }
     const std::vector<TCDBParam>& get_Params() const { return m_Params; }
+    // True for every row by the schema (a primary key is never null), e.g. Table_AccessCards::ID.IsNotNull().
+    // Such a condition is left out of the SQL, so that SQLite can count a table from its b-tree instead of
+    // testing every row.
+    bool IsAlwaysTrue() const { return m_AlwaysTrue; }
+    static TCDBWhere AlwaysTrue(std::string sql) {
+        TCDBWhere where(std::move(sql), {});
+        where.m_AlwaysTrue = true;
+        return where;
+    }
 
     // Appends a condition with AND (an empty side is dropped).
     TCDBWhere& operator<<(const TCDBWhere& other);
@@ -65,6 +74,7 @@ public:
 private:
     std::string m_Sql;
     std::vector<TCDBParam> m_Params;
+    bool m_AlwaysTrue = false;
 };
 
 // Each side is parenthesised, so grouping never depends on how the parts were written. An empty side is

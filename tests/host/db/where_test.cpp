@@ -72,6 +72,20 @@ TEST_F(WhereTest, EmptySidesAreDropped) {
     EXPECT_TRUE(DB::Brackets(TCDBWhere()).IsEmpty());
 }
 
+// A key that is never null may be left out of the SQL, but it must still combine as "true".
+TEST_F(WhereTest, AKeyTestIsTrueForEveryRowInEveryCombination) {
+    const TCDBWhere key = Widgets::ID.IsNotNull();
+    EXPECT_TRUE(key.IsAlwaysTrue());
+    EXPECT_EQ(WidgetNames(key).size(), 5u);
+    EXPECT_EQ(WidgetNames(key && Widgets::SIZE == 2), (Names_t{"b"}));
+    EXPECT_EQ(WidgetNames(DB::Brackets(Widgets::SIZE < 3 && key)), (Names_t{"a", "b"}));
+    EXPECT_EQ(WidgetNames(Widgets::SIZE == 2 || key).size(), 5u);
+    EXPECT_EQ(WidgetNames(Widgets::ID.IsNull()).size(), 0u);
+    DB::TCDBBasicTable widgets(Widgets::SPEC);
+    EXPECT_EQ(widgets.SelectCount("*", key), 5);
+    EXPECT_EQ(widgets.SelectCount("*", key && Widgets::SIZE.IsNull()), 1);
+}
+
 TEST_F(WhereTest, InAndNotInWithSetsOfIDs) {
     const std::set<TCRecordID> ac{TCRecordID(m_A), TCRecordID(m_C), TCRecordID()};
     EXPECT_EQ(WidgetNames(Widgets::ID.In(ac)), (Names_t{"a", "c"}));

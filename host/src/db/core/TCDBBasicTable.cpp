@@ -19,7 +19,7 @@ std::string IDColumn(const TCDBTableSpec& spec) {
 
 void AppendWhereAndOrder(std::string& sql, std::vector<TCDBParam>& params, const TCDBWhere& where,
                          const TCDBOrder& order) {
-    if (!where.IsEmpty()) {
+    if (!where.IsEmpty() && !where.IsAlwaysTrue()) {
         sql += " WHERE " + where.get_Sql();
         params.insert(params.end(), where.get_Params().begin(), where.get_Params().end());
     }

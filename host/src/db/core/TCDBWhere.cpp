@@ -65,14 +65,18 @@ TCDBWhere& TCDBWhere::operator<<(const TCDBWhere& other) {
 }
 
 TCDBWhere operator&&(const TCDBWhere& a, const TCDBWhere& b) {
+    if (a.IsAlwaysTrue() && !b.IsEmpty()) return b;
+    if (b.IsAlwaysTrue() && !a.IsEmpty()) return a;
     return Combine(a, b, "AND");
 }
 TCDBWhere operator||(const TCDBWhere& a, const TCDBWhere& b) {
+    if (a.IsAlwaysTrue()) return a;
+    if (b.IsAlwaysTrue()) return b;
     return Combine(a, b, "OR");
 }
 
 TCDBWhere Brackets(const TCDBWhere& where) {
-    if (where.IsEmpty()) return where;
+    if (where.IsEmpty() || where.IsAlwaysTrue()) return where;
     return TCDBWhere("(" + where.get_Sql() + ")", where.get_Params());
 }
 
@@ -106,6 +110,9 @@ TCDBWhere TCDBFieldSpec::IsNull() const {
     return TCDBWhere(get_QualifiedName() + " IS NULL", {});
 }
 TCDBWhere TCDBFieldSpec::IsNotNull() const {
+    // Every table's ID is its INTEGER PRIMARY KEY, which SQLite never leaves null.
+    if (std::string_view(m_Column) == "ID")
+        return TCDBWhere::AlwaysTrue(get_QualifiedName() + " IS NOT NULL");
     return TCDBWhere(get_QualifiedName() + " IS NOT NULL", {});
 }
 
