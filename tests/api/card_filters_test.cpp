@@ -2,6 +2,9 @@
 // through, the count beside a page, and the answer envelope.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "ApiExpectations.h"
 #include "DB/Tables/AccessTables.h"
 #include "support/CardSiteTest.h"
@@ -10,14 +13,19 @@ using namespace ApiTest;
 
 namespace {
 
-// The values of every `"key":"..."` in the text, joined with spaces.
+// The values of every `"key":"..."` in the text, sorted and joined with spaces: a filter promises no
+// order, the database's plan decides it.
 std::string Values(const std::string& text, const std::string& key) {
-    std::string values;
+    std::vector<std::string> found;
     const std::string marker = "\"" + key + "\":\"";
     for (size_t at = text.find(marker); at != std::string::npos; at = text.find(marker, at + 1)) {
         const size_t start = at + marker.size();
-        values += (values.empty() ? "" : " ") + text.substr(start, text.find('"', start) - start);
+        found.push_back(text.substr(start, text.find('"', start) - start));
     }
+    std::sort(found.begin(), found.end());
+    std::string values;
+    for (const std::string& value : found)
+        values += (values.empty() ? "" : " ") + value;
     return values;
 }
 
