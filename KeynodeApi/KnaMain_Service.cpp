@@ -53,11 +53,20 @@ int KnaMain::Execute() {
         const int signalled = WaitObjects(1000);
         // One failed pass (a busy database, say) must not end the service.
         try {
-            if (signalled == WAIT_DB_CHANGES) {
+            switch (signalled) {
+            case WAIT_DB_CHANGES: {
                 DB::TCDBTransaction transaction(-1);
                 m_DBNotifier.Drain();
-            } else if (signalled == WAIT_PROPERTY_CHANGES) {
+                break;
+            }
+            case WAIT_PROPERTY_CHANGES:
                 m_PropertyNotifier.Process();
+                break;
+            case WAIT_MAIL:
+                ProcessProxy(-1, false);
+                break;
+            default: // time-out
+                break;
             }
         } catch (const std::exception& e) {
             if (IsDebugLevel(DEBUG_COMMON)) SendDebugOutput(DEBUG_COMMON, "KeynodeApi thread: %s", e.what());
@@ -105,6 +114,11 @@ void KnaMain::ReloadKeynodes() {
         }
     }
     if (macMap.empty()) macMap[Accessories::TCRecordID()] = OwnMacAddressText();
+    m_DoorInterface->Initialize();
+}
+
+void KnaMain::RefreshDoorStatus() {
+    m_DoorInterface->Refresh();
 }
 
 KnaMain::KeynodeMacMap KnaMain::GetKeynodeMacMap() {
