@@ -304,6 +304,10 @@ void TCKnmsRouter::Impl::Route(Session& from, const rapidjson::Document& frame) 
     const std::string target = to->value.GetString();
     // The sender is always stamped here: a peer cannot pass itself off as another.
     const std::string forwarded = KnmsWire::MailFrame("from", from.Address(), mail);
+    // The receiver holds the router to the same limit; a mail that only its new sender stamp pushes over
+    // it would cost the receiver its connection.
+    if (forwarded.size() > TCKnmsRouter::MAX_FRAME_BYTES)
+        return from.Close(from.Describe() + " sent a mail too large to pass on; closed");
     if (target == "*") {
         for (uint64_t id : m_Subscribers[mail.get_MailClassID()]) {
             const auto session = m_Sessions.count(id) ? m_Sessions[id].lock() : nullptr;
