@@ -1,7 +1,9 @@
 #include "mail/KnmsConnection.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <sys/socket.h>
+#include <vector>
 
 #include <boost/asio/read.hpp>
 #include <boost/asio/write.hpp>
@@ -111,18 +113,30 @@ void TCKnmsConnection::SendMail(const std::string& to, const TCKnmsMessage& mail
 }
 
 void TCKnmsConnection::ReadLoop() {
-    unsigned char header[KnmsWire::HEADER_BYTES];
-    std::string payload;
+    // Whatever is there is read at once; a reply usually takes one read.
+    std::vector<char> in(64 * 1024);
+    size_t used = 0;
     while (m_Open.load()) {
+        if (in.size() - used < 16 * 1024) in.resize(in.size() * 2);
         boost::system::error_code ec;
-        asio::read(m_Socket, asio::buffer(header), ec);
+        used += m_Socket.read_some(asio::buffer(in.data() + used, in.size() - used), ec);
         if (ec) break;
-        const uint32_t size = KnmsWire::DecodeHeader(header);
-        if (size > TCKnmsRouter::MAX_FRAME_BYTES) break;
-        payload.resize(size);
-        asio::read(m_Socket, asio::buffer(&payload[0], size), ec);
-        if (ec) break;
-        HandlePayload(payload);
+        size_t offset = 0;
+        bool broken = false;
+        while (used - offset >= KnmsWire::HEADER_BYTES) {
+            const uint32_t size = KnmsWire::DecodeHeader(reinterpret_cast<const unsigned char*>(&in[offset]));
+            if (size > TCKnmsRouter::MAX_FRAME_BYTES) {
+                broken = true;
+                break;
+            }
+            if (used - offset - KnmsWire::HEADER_BYTES < size) break;
+            HandlePayload(std::string(&in[offset + KnmsWire::HEADER_BYTES], size));
+            offset += KnmsWire::HEADER_BYTES + size;
+        }
+        if (broken) break;
+        std::copy(in.begin() + long(offset), in.begin() + long(used), in.begin());
+        used -= offset;
+        if (used == 0 && in.size() > 1024 * 1024) in.assign(64 * 1024, 0);
     }
     m_Open = false;
     if (auto inbox = m_Inbox.lock()) inbox->FailAll("The connection to the mail router was lost");

@@ -1,5 +1,6 @@
 #include "Mail/TCKnmsRouter.h"
 
+#include <algorithm>
 #include <deque>
 #include <filesystem>
 #include <iostream>
@@ -33,7 +34,8 @@ public:
     class Session;
     using SessionPtr = std::shared_ptr<Session>;
 
-    explicit Impl(TCKnmsRouterConfig config) : m_Config(std::move(config)), m_Acceptor(m_Io) {
+    explicit Impl(TCKnmsRouterConfig config)
+        : m_Config(std::move(config)), m_Acceptor(m_Io), m_AcceptRetry(m_Io) {
         if (!m_Config.log) m_Config.log = [](const std::string& text) { std::cerr << text << "\n"; };
     }
 
@@ -49,6 +51,7 @@ public:
     TCKnmsRouterConfig m_Config;
     asio::io_context m_Io;
     Local::acceptor m_Acceptor;
+    asio::steady_timer m_AcceptRetry;
     std::thread m_Thread;
     bool m_Started = false;
     uint64_t m_NextID = 1;
@@ -72,7 +75,7 @@ public:
     }
     std::string m_Name;
 
-    void Start() { ReadHeader(); }
+    void Start() { Read(); }
 
     void Post(const std::string& payload) {
         if (m_Closed) return;
@@ -97,52 +100,70 @@ public:
     }
 
 private:
-    void ReadHeader() {
+    // Reads what is there and routes every whole frame in it, so that a frame usually costs one read and
+    // the stall timer runs only while a frame is incomplete.
+    void Read() {
+        const size_t chunk = 64 * 1024;
+        if (m_In.size() < m_InUsed + chunk) m_In.resize(m_InUsed + chunk);
         auto self = shared_from_this();
-        m_Socket.async_read_some(
-            asio::buffer(m_Header + m_HeaderBytes, KnmsWire::HEADER_BYTES - m_HeaderBytes),
-            [this, self](const boost::system::error_code& ec, size_t n) {
-                if (m_Closed) return;
-                if (ec) {
-                    if (m_HeaderBytes > 0)
-                        Close(Describe() + " ended mid-frame");
-                    else
-                        Close("");
-                    return;
-                }
-                if (m_HeaderBytes == 0) ArmStallTimer();
-                m_HeaderBytes += n;
-                if (m_HeaderBytes < KnmsWire::HEADER_BYTES) return ReadHeader();
-                m_HeaderBytes = 0;
-                const uint32_t size = KnmsWire::DecodeHeader(m_Header);
-                if (size > TCKnmsRouter::MAX_FRAME_BYTES)
-                    return Close(Describe() + " sent a frame of " + std::to_string(size) +
-                                 " bytes, over the limit; closed");
-                ReadBody(size);
-            });
+        m_Socket.async_read_some(asio::buffer(m_In.data() + m_InUsed, m_In.size() - m_InUsed),
+                                 [this, self](const boost::system::error_code& ec, size_t n) {
+                                     if (m_Closed) return;
+                                     if (ec)
+                                         return Close(m_InUsed > 0 ? Describe() + " ended mid-frame" : "");
+                                     m_InUsed += n;
+                                     if (RouteWholeFrames()) Read();
+                                 });
     }
 
-    void ReadBody(uint32_t size) {
-        m_Body.resize(size);
-        auto self = shared_from_this();
-        asio::async_read(m_Socket, asio::buffer(&m_Body[0], size),
-                         [this, self](const boost::system::error_code& ec, size_t) {
-                             if (m_Closed) return;
-                             if (ec) return Close(Describe() + " ended mid-frame");
-                             m_StallTimer.cancel();
-                             rapidjson::Document frame;
-                             if (!KnmsWire::ParseFrame(m_Body, frame))
-                                 return Close(Describe() + " sent a malformed frame; closed");
-                             m_Router.Route(*this, frame);
-                             if (!m_Closed) ReadHeader();
-                         });
+    // False when the connection was closed.
+    bool RouteWholeFrames() {
+        size_t offset = 0;
+        bool routed = false;
+        while (m_InUsed - offset >= KnmsWire::HEADER_BYTES) {
+            const uint32_t size =
+                KnmsWire::DecodeHeader(reinterpret_cast<const unsigned char*>(&m_In[offset]));
+            if (size > TCKnmsRouter::MAX_FRAME_BYTES) {
+                Close(Describe() + " sent a frame of " + std::to_string(size) +
+                      " bytes, over the limit; closed");
+                return false;
+            }
+            // The buffer grows with what arrives, never with what a header announces: a few bytes must not
+            // reserve megabytes.
+            if (m_InUsed - offset - KnmsWire::HEADER_BYTES < size) break;
+            rapidjson::Document frame;
+            if (!KnmsWire::ParseFrame(std::string(&m_In[offset + KnmsWire::HEADER_BYTES], size), frame)) {
+                Close(Describe() + " sent a malformed frame; closed");
+                return false;
+            }
+            offset += KnmsWire::HEADER_BYTES + size;
+            routed = true;
+            m_Router.Route(*this, frame);
+            if (m_Closed) return false;
+        }
+        if (offset > 0) {
+            std::copy(m_In.begin() + long(offset), m_In.begin() + long(m_InUsed), m_In.begin());
+            m_InUsed -= offset;
+        }
+        // Huge frames are rare; their buffer is not kept.
+        if (m_InUsed == 0 && m_In.size() > 1024 * 1024) std::vector<char>().swap(m_In);
+        if (m_InUsed == 0) {
+            if (m_StallArmed) m_StallTimer.cancel();
+            m_StallArmed = false;
+        } else if (routed || !m_StallArmed) {
+            ArmStallTimer(); // a new frame began
+        }
+        return true;
     }
 
     void ArmStallTimer() {
+        m_StallArmed = true;
         m_StallTimer.expires_after(std::chrono::milliseconds(m_Router.m_Config.stallTimeoutMs));
         auto self = shared_from_this();
         m_StallTimer.async_wait([this, self](const boost::system::error_code& ec) {
-            if (!ec && !m_Closed) Close(Describe() + " stalled mid-frame; closed");
+            // A frame completed just as the timer ran out has already disarmed it.
+            if (!ec && !m_Closed && m_StallArmed && m_StallTimer.expiry() <= std::chrono::steady_clock::now())
+                Close(Describe() + " stalled mid-frame; closed");
         });
     }
 
@@ -163,9 +184,9 @@ private:
     Local::socket m_Socket;
     asio::steady_timer m_StallTimer;
     uint64_t m_ID;
-    unsigned char m_Header[KnmsWire::HEADER_BYTES] = {};
-    size_t m_HeaderBytes = 0;
-    std::string m_Body;
+    std::vector<char> m_In;
+    size_t m_InUsed = 0;
+    bool m_StallArmed = false;
     std::deque<std::shared_ptr<std::string>> m_Outgoing;
     size_t m_Queued = 0;
     bool m_Closed = false;
@@ -213,21 +234,28 @@ void TCKnmsRouter::Impl::Start() {
 void TCKnmsRouter::Impl::Accept() {
     m_Acceptor.async_accept([this](const boost::system::error_code& ec, Local::socket socket) {
         if (ec == asio::error::operation_aborted) return;
-        if (!ec) {
-            struct ucred peer {};
-            socklen_t length = sizeof(peer);
-            if (::getsockopt(socket.native_handle(), SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0 ||
-                !TCKnmsRouter::IsPeerAllowed(peer.uid, peer.gid, ::geteuid(), m_Config.allowedGroup)) {
-                Log("refused peer pid " + std::to_string(peer.pid) + " uid " + std::to_string(peer.uid) +
-                    " gid " + std::to_string(peer.gid));
-                boost::system::error_code ignored;
-                socket.close(ignored);
-            } else {
-                const uint64_t id = m_NextID++;
-                auto session = std::make_shared<Session>(*this, std::move(socket), id);
-                m_Sessions[id] = session;
-                session->Start();
-            }
+        if (ec) {
+            // Out of descriptors, say: accepting again at once would only spin.
+            Log("accept failed: " + ec.message());
+            m_AcceptRetry.expires_after(std::chrono::milliseconds(100));
+            m_AcceptRetry.async_wait([this](const boost::system::error_code& waited) {
+                if (!waited) Accept();
+            });
+            return;
+        }
+        struct ucred peer {};
+        socklen_t length = sizeof(peer);
+        if (::getsockopt(socket.native_handle(), SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0 ||
+            !TCKnmsRouter::IsPeerAllowed(peer.uid, peer.gid, ::geteuid(), m_Config.allowedGroup)) {
+            Log("refused peer pid " + std::to_string(peer.pid) + " uid " + std::to_string(peer.uid) +
+                " gid " + std::to_string(peer.gid));
+            boost::system::error_code ignored;
+            socket.close(ignored);
+        } else {
+            const uint64_t id = m_NextID++;
+            auto session = std::make_shared<Session>(*this, std::move(socket), id);
+            m_Sessions[id] = session;
+            session->Start();
         }
         Accept();
     });
@@ -239,6 +267,7 @@ void TCKnmsRouter::Impl::Stop() {
     asio::post(m_Io, [this] {
         boost::system::error_code ignored;
         m_Acceptor.close(ignored);
+        m_AcceptRetry.cancel();
         std::vector<SessionPtr> open;
         for (auto& entry : m_Sessions)
             if (auto session = entry.second.lock()) open.push_back(session);
