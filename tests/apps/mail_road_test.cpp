@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "Mail/TCKnmsRecords.h"
+#include "Mail/TCKnmsRouter.h"
 #include "MailDaemon.h"
 
 using ::testing::HasSubstr;
@@ -279,6 +280,56 @@ TEST(MailCtl, PrintsTheReplyAsOneJsonLine) {
     const ProgramResult noDaemon = daemon.ctl({"mail", "GET", "/api/v1/info/api", "--user", "cloud"});
     EXPECT_EQ(noDaemon.exitCode, 1);
     EXPECT_THAT(noDaemon.output, HasSubstr("no reply"));
+}
+
+} // namespace
+
+namespace {
+
+// Router and peers in this one process: broadcasts and names.
+TEST(MailRouterRouting, BroadcastsReachSubscribersAndAServiceNameHasOneOwner) {
+    TempDir dir;
+    TCKnmsRouterConfig config;
+    config.socketPath = dir.path() + "/mail/router.sock";
+    config.log = [](const std::string&) {};
+    TCKnmsRouter router(config);
+    router.Start();
+
+    RecordingClient subscriber(config.socketPath), other(config.socketPath), sender(config.socketPath);
+    subscriber.ConnectService(Knms_ExternalRouterStatus, 3, false);
+    subscriber.ExposeTask(TCKnmsServiceName::MakeLocalProcess("@test", "first"));
+    for (int wait = 0; wait < 100 && !subscriber.IsRegistered(); ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_TRUE(subscriber.IsRegistered());
+    other.ExposeTask(TCKnmsServiceName::MakeLocalProcess("@test", "first")); // taken: refused
+    for (int wait = 0; wait < 100 && !other.IsConnected(); ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+
+    TCKnmsMessage status(Knms_ExternalRouterStatus, KNMS_SIGNAL_DATA, KNMS_MARKER_NOTICE);
+    status.AddRecord(2).Field(0) = 5;
+    sender.Send(TCKnmsServiceName::MakeLocalProcess("*", ""), status);
+    TCKnmsMessage unsubscribed(Access::Knms_DoorStatusMail, KNMS_SIGNAL_DATA, KNMS_MARKER_NOTICE);
+    sender.Send(TCKnmsServiceName::MakeLocalProcess("*", ""), unsubscribed);
+    TCKnmsMessage named(Access::Knms_DoorStatusMail, KNMS_SIGNAL_DATA, KNMS_MARKER_NOTICE);
+    sender.Send(TCKnmsServiceName::MakeLocalProcess("@test", "first"), named);
+
+    for (int wait = 0; wait < 50 && subscriber.replies.size() < 2; ++wait) {
+        subscriber.GetMailSignal().Wait(100);
+        subscriber.ProcessProxy(-1, false);
+    }
+    other.ProcessProxy(-1, false);
+    ASSERT_EQ(subscriber.replies.size(), 2u);
+    EXPECT_EQ(subscriber.replies[0].get_MailClassID(), Knms_ExternalRouterStatus);
+    EXPECT_EQ(subscriber.replies[0].get(0).Field(0).get_AsInteger(), 5);
+    EXPECT_EQ(subscriber.replies[1].get_MailClassID(), Access::Knms_DoorStatusMail);
+    EXPECT_TRUE(other.replies.empty());
+
+    // A request to a name nobody holds fails at once rather than at the time-out.
+    TCKnmsMessage request(Access::Knms_CardQueryMail, KNMS_SIGNAL_DATA, KNMS_MARKER_REQUEST);
+    std::string error;
+    EXPECT_FALSE(
+        sender.SendAndWait(TCKnmsServiceName::MakeLocalProcess("@nobody", ""), request, 5000, &error));
+    EXPECT_THAT(error, HasSubstr("No service @nobody"));
 }
 
 } // namespace

@@ -46,6 +46,8 @@ public:
     void Send(const TCKnmsServiceName& to, TCKnmsMessage& message);
 
     bool IsConnected() const;
+    // The router has confirmed the exposed name (and the subscriptions made before it).
+    bool IsRegistered() const;
     const std::string& GetSocketPath() const { return m_SocketPath; }
 
 protected:

@@ -1,7 +1,6 @@
 #include "mail/KnmsConnection.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <sys/socket.h>
 #include <vector>
 
@@ -174,7 +173,9 @@ void TCKnmsConnection::HandlePayload(const std::string& payload) {
                     std::string(to != doc.MemberEnd() && to->value.IsString() ? to->value.GetString() : "") +
                     " at the mail router");
     } else if (op == "refused") {
-        std::fprintf(stderr, "mail proxy: the router refused the service name\n");
+        m_Refused = true;
+    } else if (op == "registered") {
+        m_Registered = true;
     }
 }
 
@@ -198,9 +199,10 @@ std::shared_ptr<TCKnmsConnection> TCKnmsKeeper::ConnectLocked(std::string& error
     m_Connection = TCKnmsConnection::Open(m_SocketPath, m_Inbox, error);
     if (!m_Connection) return nullptr;
     try {
-        if (!m_Name.empty()) m_Connection->SendPayload(KnmsWire::SimpleFrame("register", "name", m_Name));
+        // Subscriptions first: once the name is confirmed, they are in place too.
         for (int mailClass : m_Subscriptions)
             m_Connection->SendPayload(KnmsWire::SimpleFrame("subscribe", "mailClass", mailClass));
+        if (!m_Name.empty()) m_Connection->SendPayload(KnmsWire::SimpleFrame("register", "name", m_Name));
     } catch (const TCException& e) {
         error = e.GetHostMessage();
         m_Connection.reset();
@@ -241,11 +243,25 @@ bool TCKnmsKeeper::IsConnected() {
     return m_Connection && m_Connection->IsOpen();
 }
 
+bool TCKnmsKeeper::IsRegistered() {
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    return m_Connection && m_Connection->IsOpen() && m_Connection->IsRegistered();
+}
+
 void TCKnmsKeeper::Run() {
     std::unique_lock<std::mutex> lock(m_Mutex);
     while (!m_Stop) {
         std::string error;
-        ConnectLocked(error);
+        const auto connection = ConnectLocked(error);
+        // The name may still be held by this proxy's previous connection until the router has seen it
+        // close: ask again.
+        if (connection && connection->TakeRefusal() && !m_Name.empty()) {
+            m_Wake.wait_for(lock, std::chrono::milliseconds(1000), [this] { return m_Stop; });
+            try {
+                if (!m_Stop) connection->SendPayload(KnmsWire::SimpleFrame("register", "name", m_Name));
+            } catch (const TCException&) {
+            }
+        }
         m_Wake.wait_for(lock, std::chrono::milliseconds(200), [this] { return m_Stop; });
     }
 }

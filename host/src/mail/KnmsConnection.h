@@ -55,6 +55,9 @@ public:
     void SendMail(const std::string& to, const TCKnmsMessage& mail);
     void Close();
     bool IsOpen() const { return m_Open.load(); }
+    // Whether the router refused a name since the last call.
+    bool TakeRefusal() { return m_Refused.exchange(false); }
+    bool IsRegistered() const { return m_Registered.load(); }
 
     explicit TCKnmsConnection(std::weak_ptr<TCKnmsInbox> inbox);
 
@@ -67,6 +70,8 @@ private:
     std::mutex m_WriteMutex;
     std::thread m_Reader;
     std::atomic<bool> m_Open{false};
+    std::atomic<bool> m_Refused{false};
+    std::atomic<bool> m_Registered{false};
     std::weak_ptr<TCKnmsInbox> m_Inbox;
 };
 
@@ -82,6 +87,7 @@ public:
     // The open connection, connecting now when there is none; null with the reason in `error`.
     std::shared_ptr<TCKnmsConnection> Current(std::string& error);
     bool IsConnected();
+    bool IsRegistered();
 
 private:
     void Run();

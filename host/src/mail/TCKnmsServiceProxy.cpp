@@ -105,3 +105,7 @@ bool TCKnmsServiceProxy::SendAndWait(const TCKnmsServiceName& to, TCKnmsMessage&
 bool TCKnmsServiceProxy::IsConnected() const {
     return m_Keeper->IsConnected();
 }
+
+bool TCKnmsServiceProxy::IsRegistered() const {
+    return m_Keeper->IsRegistered();
+}
