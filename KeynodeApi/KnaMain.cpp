@@ -15,10 +15,6 @@
 
 namespace KeynodeApi {
 
-namespace {
-const int kMasterSlaveModeSlave = 2;
-}
-
 TCKnmsServiceName KnaMain::GetServiceName() {
     return TCKnmsServiceName::MakeLocalProcess("@keynodeweb.webapi", "");
 }
@@ -47,7 +43,7 @@ KnaMain::KnaMain(int majorVersion, const KnaHandlerInfo::InfoMap* endpointRegist
     m_NetworkSettings = TCIPNetworkInterfaceSettings::GetInterfaceSettings("");
 
     // A slave reaches its doors through the master and must hear when that link comes and goes.
-    if (DB::TCDBBasicTable::get_MasterSlaveMode() == kMasterSlaveModeSlave) {
+    if (DB::TCDBBasicTable::get_MasterSlaveMode() == MASTER_SLAVE_MODE_SLAVE) {
         m_DoorInterface->SetProxy(this, true);
         ConnectService(Knms_ExternalRouterStatus, 3, false);
     } else {

@@ -102,6 +102,8 @@ private:
                                        bool& pathKnown) const;
     int64_t GetSessionNumber() const;
 
+    // The database's master/slave mode of a slave unit.
+    static constexpr int MASTER_SLAVE_MODE_SLAVE = 2;
     static constexpr int WAIT_MAIL = 2;
     static constexpr int WAIT_DB_CHANGES = 5;
     static constexpr int WAIT_PROPERTY_CHANGES = 6;

@@ -15,7 +15,6 @@ namespace {
 
 // The web server's settings; its "https-port" tells whether HTTPS is really offered.
 const char* const kServerConfigPath = "/usr/caldrix/web/settings/server_config.txt";
-const int kMasterSlaveModeSlave = 2;
 
 std::string OwnMacAddressText() {
     TCMACAddress mac;
@@ -100,7 +99,7 @@ void KnaMain::ReloadKeynodes() {
     // Filled in place: the door handlers share this map.
     KeynodeMacMap& macMap = *m_KeynodeMacMap;
     macMap.clear();
-    if (DB::TCDBBasicTable::get_MasterSlaveMode() == kMasterSlaveModeSlave) {
+    if (DB::TCDBBasicTable::get_MasterSlaveMode() == MASTER_SLAVE_MODE_SLAVE) {
         const std::string ownGuid = System::TCDBKeynodes::get_OwnGUID();
         if (!ownGuid.empty()) {
             System::TCDBKeynodes keynodes;
