@@ -1,5 +1,6 @@
 #include "KnaMain.h"
 
+#include "DB/TCDBBasicTable.h"
 #include "Handlers/Access/KnaAccessGroup_Handler.h"
 #include "Handlers/Access/KnaCardFilter_Handler.h"
 #include "Handlers/Access/KnaCardHolderFilter_Handler.h"
@@ -13,13 +14,19 @@
 #include "Interface/KnaWebRequest_Http.h"
 #include "Interface/KnaWebResponse_Http.h"
 #include "KnaStatic.h"
+#include "Mail/TCKnmsRecords.h"
 #include "Property/AccessProp.h"
 
 namespace KeynodeApi {
 
+TCKnmsServiceName KnaMain::GetServiceName() {
+    return TCKnmsServiceName::MakeLocalProcess("@keynodeweb.webapi", "");
+}
+
 KnaMain::KnaMain(int majorVersion, const KnaHandlerInfo::InfoMap* endpointRegistry,
                  std::shared_ptr<HandlerMap> handlers)
     : m_EndpointRegistry(endpointRegistry), m_Handlers(std::move(handlers)),
+      m_DoorInterface(std::make_shared<TCAccessDoorInterface>()),
       m_KeynodeMacMap(std::make_shared<KeynodeMacMap>()),
       m_PropertyNotifier(this, &KnaMain::OnPropertyChanges), m_DBNotifier(this, &KnaMain::OnDBChanges) {
     HOST_ASSERT(majorVersion > 0);
@@ -27,6 +34,9 @@ KnaMain::KnaMain(int majorVersion, const KnaHandlerInfo::InfoMap* endpointRegist
     m_ApiPrefix = "/api/v" + std::to_string(majorVersion);
     KnaStatic::Init();
 
+    ExposeTask(GetServiceName());
+
+    AddWait(WAIT_MAIL, GetMailSignal());
     AddWait(WAIT_PROPERTY_CHANGES, m_PropertyNotifier.GetSignalEvent());
     AddWait(WAIT_DB_CHANGES, m_DBNotifier.GetSignalEvent());
 
@@ -35,6 +45,14 @@ KnaMain::KnaMain(int majorVersion, const KnaHandlerInfo::InfoMap* endpointRegist
     m_PropertyNotifier.Enable();
 
     m_NetworkSettings = TCIPNetworkInterfaceSettings::GetInterfaceSettings("");
+
+    // A slave reaches its doors through the master and must hear when that link comes and goes.
+    if (DB::TCDBBasicTable::get_MasterSlaveMode() == MASTER_SLAVE_MODE_SLAVE) {
+        m_DoorInterface->SetProxy(this, true);
+        ConnectService(Knms_ExternalRouterStatus, 3, false);
+    } else {
+        m_DoorInterface->SetProxy(this, false);
+    }
 
     if (m_EndpointRegistry == nullptr) m_EndpointRegistry = &KnaHandlerInfo::GetInfoMapProtected();
     if (!m_Handlers) CreateDefaultWebHandlers();

@@ -6,12 +6,14 @@
 #include <set>
 #include <string>
 
+#include "Access/TCAccessDoorInterface.h"
 #include "Accessories/TCRecordID.h"
 #include "DB/TCDBChangeNotifier.h"
 #include "Handlers/KnaBaseHandler.h"
 #include "KnaHandlerInfo.h"
 #include "KnaWebRequest.h"
 #include "KnaWebResponse.h"
+#include "Mail/TCKnmsServiceProxy.h"
 #include "Net/TCIPNetworkInterfaceSettings.h"
 #include "Property/TCPropertyChangeNotifier.h"
 #include "Thread/TCThread.h"
@@ -21,9 +23,10 @@ namespace KeynodeApi {
 
 class KnaJson_Error;
 
-// The Web API service: the web server's resource for "/api/v<major>" and a thread that keeps the
-// settings current. Every request, whatever its transport, goes through HandleRequest.
-class KnaMain : public Web::Resource, public TCThread {
+// The Web API service: the web server's resource for "/api/v<major>", the mail service
+// "@keynodeweb.webapi" and a thread that serves the mails and keeps the settings current. Every request,
+// whatever its transport, goes through HandleRequest.
+class KnaMain : public Web::Resource, public TCKnmsServiceProxy, public TCThread {
 public:
     using HandlerMap = std::map<int, std::shared_ptr<KnaBaseHandler>>;
     // Keynode record ID to MAC address text.
@@ -41,6 +44,8 @@ public:
     void handleRequest(const Web::Request& request, Web::Response& response) override;
     // The one road of every API call; the outcome is in the response.
     void HandleRequest(KnaWebRequest& request, KnaWebResponse& response);
+    // A request mail: served and answered with a reply mail; other mails are ignored.
+    void HandleRequest(const TCKnmsMessage& mail);
 
     // Opens the settings session and starts the service thread.
     void StartThread();
@@ -49,6 +54,7 @@ public:
     void OnPropertyChanges(Property::TENotificationType type,
                            const Property::TCCommonPropertyObject& property);
     void OnDBChanges(const DB::TCDBChange& change);
+    void RefreshDoorStatus();
 
     void CreateDefaultWebHandlers();
     // Enters the handler under every endpoint number it serves. Throws TCAssertionException for a null
@@ -78,10 +84,14 @@ public:
     bool IsPlainHttpAllowed() const { return m_PlainHttpAllowed.load(); }
     std::shared_ptr<const HandlerMap> GetHandlers() const { return m_Handlers; }
     KeynodeMacMap GetKeynodeMacMap();
+    std::shared_ptr<TCAccessDoorInterface> GetDoorInterface() const { return m_DoorInterface; }
+    static TCKnmsServiceName GetServiceName();
 
 protected:
     int Execute() override;
     void Shutdown() override;
+    // Runs on the service thread, from ProcessProxy.
+    void OnServiceMail(TCKnmsMessage& mail) override;
 
 private:
     // Steps of HandleRequest up to the dispatch. False with message and status set when a check failed.
@@ -92,6 +102,8 @@ private:
                                        bool& pathKnown) const;
     int64_t GetSessionNumber() const;
 
+    // The database's master/slave mode of a slave unit.
+    static constexpr int MASTER_SLAVE_MODE_SLAVE = 2;
     static constexpr int WAIT_MAIL = 2;
     static constexpr int WAIT_DB_CHANGES = 5;
     static constexpr int WAIT_PROPERTY_CHANGES = 6;
@@ -105,6 +117,7 @@ private:
     const bool m_PlainHttpAllowedFromLocal = true;
     TCIPNetworkSettings m_NetworkSettings;
     TCCriticalSection m_CriticalSection;
+    std::shared_ptr<TCAccessDoorInterface> m_DoorInterface;
     std::shared_ptr<KeynodeMacMap> m_KeynodeMacMap;
     Property::TCPropertyNotifyFunction<KnaMain> m_PropertyNotifier;
     DB::TCDatabaseNotificationFunction<KnaMain> m_DBNotifier;

@@ -15,7 +15,6 @@ namespace {
 
 // The web server's settings; its "https-port" tells whether HTTPS is really offered.
 const char* const kServerConfigPath = "/usr/caldrix/web/settings/server_config.txt";
-const int kMasterSlaveModeSlave = 2;
 
 std::string OwnMacAddressText() {
     TCMACAddress mac;
@@ -53,11 +52,20 @@ int KnaMain::Execute() {
         const int signalled = WaitObjects(1000);
         // One failed pass (a busy database, say) must not end the service.
         try {
-            if (signalled == WAIT_DB_CHANGES) {
+            switch (signalled) {
+            case WAIT_DB_CHANGES: {
                 DB::TCDBTransaction transaction(-1);
                 m_DBNotifier.Drain();
-            } else if (signalled == WAIT_PROPERTY_CHANGES) {
+                break;
+            }
+            case WAIT_PROPERTY_CHANGES:
                 m_PropertyNotifier.Process();
+                break;
+            case WAIT_MAIL:
+                ProcessProxy(-1, false);
+                break;
+            default: // time-out
+                break;
             }
         } catch (const std::exception& e) {
             if (IsDebugLevel(DEBUG_COMMON)) SendDebugOutput(DEBUG_COMMON, "KeynodeApi thread: %s", e.what());
@@ -91,7 +99,7 @@ void KnaMain::ReloadKeynodes() {
     // Filled in place: the door handlers share this map.
     KeynodeMacMap& macMap = *m_KeynodeMacMap;
     macMap.clear();
-    if (DB::TCDBBasicTable::get_MasterSlaveMode() == kMasterSlaveModeSlave) {
+    if (DB::TCDBBasicTable::get_MasterSlaveMode() == MASTER_SLAVE_MODE_SLAVE) {
         const std::string ownGuid = System::TCDBKeynodes::get_OwnGUID();
         if (!ownGuid.empty()) {
             System::TCDBKeynodes keynodes;
@@ -105,6 +113,11 @@ void KnaMain::ReloadKeynodes() {
         }
     }
     if (macMap.empty()) macMap[Accessories::TCRecordID()] = OwnMacAddressText();
+    m_DoorInterface->Initialize();
+}
+
+void KnaMain::RefreshDoorStatus() {
+    m_DoorInterface->Refresh();
 }
 
 KnaMain::KeynodeMacMap KnaMain::GetKeynodeMacMap() {

@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-60}"
 build=build-fuzz
-targets=(fuzz_request_body fuzz_authorization)
+targets=(fuzz_request_body fuzz_authorization fuzz_mail_frame)
 
 bash scripts/install-deps.sh
 # Both packages are needed: clang alone lacks the libFuzzer and sanitizer runtimes.

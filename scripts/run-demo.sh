@@ -16,6 +16,8 @@ if [ ! -f "$data/keynode.db" ]; then
   $ctl init
   $ctl demo
   $ctl user add "$user" --password "$password" --all-methods
+  # The mail road checks cloud rights: a cloud account with every right lets the same user call it.
+  $ctl cloud-user add "$user-cloud" --web-user "$user" --rights 4
   $ctl property set GeneralWebApiSettings_Enabled 1
   echo "demo data in $data; API user: $user password: $password"
 fi

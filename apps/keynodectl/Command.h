@@ -20,6 +20,9 @@ int runUser(const keynode::DataDir& dir, const Args& args);
 int runProperty(const keynode::DataDir& dir, const Args& args);
 int runEvents(const keynode::DataDir& dir, const Args& args);
 int runDemo(const keynode::DataDir& dir, const Args& args);
+int runMail(const keynode::DataDir& dir, const Args& args);
+int runCloudUser(const keynode::DataDir& dir, const Args& args);
+int runSystem(const keynode::DataDir& dir, const Args& args);
 
 // Parses a whole decimal number in [min, max] or throws UsageError naming `what`.
 long long parseNumber(const std::string& text, const char* what, long long min, long long max);

@@ -17,6 +17,14 @@ Commands:
   events [--after ID] [--json]          the event log, oldest first
   demo [--cards N]                      fill the database with a small demo site; --cards adds N
                                         generated cards, each with its own holder
+  cloud-user add NAME --web-user USER [--rights N]
+                                        a cloud account acting as USER (N: rights bits, 4 every endpoint)
+  system set NAME VALUE                 NAME: OwnKeynodeID, MasterSlaveMode (0, 1, 2) or OwnGUID
+  system get NAME
+  mail METHOD PATH --user NAME [--param NAME=VALUE]... [--param-null NAME]... [--body JSON]
+       [--max-size N] [--raw-params TEXT] [--timeout S]
+                                        one API request to the running keynoded over the mail router;
+                                        prints {"status":N,"body":B} or {"errorCode":N,"errorText":T}
 )";
 
 } // namespace
@@ -62,6 +70,9 @@ int main(int argc, char** argv) {
         if (command == "property") return runProperty(dir, rest);
         if (command == "events") return runEvents(dir, rest);
         if (command == "demo") return runDemo(dir, rest);
+        if (command == "mail") return runMail(dir, rest);
+        if (command == "cloud-user") return runCloudUser(dir, rest);
+        if (command == "system") return runSystem(dir, rest);
         throw UsageError("unknown command '" + command + "'");
     } catch (const UsageError& e) {
         std::cerr << "keynodectl: " << e.what() << "\n" << kUsage;

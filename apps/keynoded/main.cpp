@@ -8,11 +8,14 @@
 #include <memory>
 
 #include <boost/program_options.hpp>
+#include <grp.h>
 
 #include "Config/TCHostPaths.h"
 #include "DataDir.h"
 #include "Debug/TCDebug.h"
 #include "KnaMain.h"
+#include "Mail/TCKnmsRouter.h"
+#include "Mail/TCKnmsServiceProxy.h"
 #include "Web/SelfSignedCertificate.h"
 #include "Web/Server.h"
 
@@ -30,7 +33,21 @@ struct Options {
     int httpsPort = 8443;
     unsigned workers = 4;
     std::string certificate, privateKey;
+    std::string mailAllowedGroup;
+    int mailStallTimeoutMs = 5000;
 };
+
+// A group name or number; -1 for none. Throws po::error for an unknown group.
+long groupID(const std::string& text) {
+    if (text.empty()) return -1;
+    if (text.find_first_not_of("0123456789") == std::string::npos) {
+        if (text.size() > 9) throw po::error("group number out of range");
+        return std::stol(text);
+    }
+    const struct group* found = ::getgrnam(text.c_str());
+    if (found == nullptr) throw po::error("unknown group '" + text + "'");
+    return static_cast<long>(found->gr_gid);
+}
 
 bool parseOptions(int argc, char** argv, Options& o) {
     po::options_description desc("Usage: keynoded --data-dir DIR [options]\nOptions");
@@ -44,7 +61,11 @@ bool parseOptions(int argc, char** argv, Options& o) {
         "workers", po::value(&o.workers)->default_value(o.workers), "worker threads of the web server")(
         "cert", po::value(&o.certificate),
         "PEM certificate (default: DIR/tls/server.crt, made when missing)")(
-        "key", po::value(&o.privateKey), "PEM private key (default: DIR/tls/server.key)");
+        "key", po::value(&o.privateKey), "PEM private key (default: DIR/tls/server.key)")(
+        "mail-allowed-group", po::value(&o.mailAllowedGroup),
+        "besides the daemon's own user, processes of this primary group may use the mail router")(
+        "mail-stall-timeout", po::value(&o.mailStallTimeoutMs)->default_value(o.mailStallTimeoutMs),
+        "ms a mail-router peer may take to finish a frame it started");
     po::variables_map vm;
     try {
         po::store(po::parse_command_line(argc, argv, desc), vm);
@@ -58,6 +79,9 @@ bool parseOptions(int argc, char** argv, Options& o) {
         if (o.httpPort < 0 && o.httpsPort < 0)
             throw po::error("at least one of HTTP and HTTPS must be enabled");
         if (o.workers < 1 || o.workers > 256) throw po::error("--workers must be 1 to 256");
+        if (o.mailStallTimeoutMs < 10 || o.mailStallTimeoutMs > 600000)
+            throw po::error("--mail-stall-timeout must be 10 to 600000");
+        groupID(o.mailAllowedGroup);
     } catch (const po::error& e) {
         std::cerr << "keynoded: " << e.what() << "\n" << desc << "\n";
         return false;
@@ -109,10 +133,21 @@ int main(int argc, char** argv) {
         }
         config.errorLog = [](const std::string& text) { std::cerr << "keynoded: " << text << "\n"; };
 
+        // The API registers with it as "@keynodeweb.webapi".
+        TCKnmsRouterConfig mailConfig;
+        mailConfig.socketPath = TCKnmsServiceProxy::DefaultSocketPath();
+        mailConfig.stallTimeoutMs = options.mailStallTimeoutMs;
+        mailConfig.allowedGroup = groupID(options.mailAllowedGroup);
+        mailConfig.log = [](const std::string& text) { std::cerr << "keynoded: " << text << "\n"; };
+        TCKnmsRouter mailRouter(mailConfig);
+
         Web::Server server(config);
         auto api = std::make_shared<KeynodeApi::KnaMain>(1);
         server.addResource(api, "/api");
         server.start();
+        // After the listeners, so that a second daemon on the same data directory is told about its
+        // port first. The API's proxy registers within moments of the router being up.
+        mailRouter.Start();
         writeServerConfig(config.https.enabled ? server.httpsPort() : 0);
         api->StartThread();
 
@@ -120,6 +155,7 @@ int main(int argc, char** argv) {
             std::cout << "http listening on " << options.listen << ":" << server.httpPort() << "\n";
         if (config.https.enabled)
             std::cout << "https listening on " << options.listen << ":" << server.httpsPort() << "\n";
+        std::cout << "mail router listening on " << mailConfig.socketPath << "\n";
         std::cout.flush();
 
         int received = 0;
@@ -127,6 +163,7 @@ int main(int argc, char** argv) {
         std::cerr << "keynoded: " << (received == SIGINT ? "SIGINT" : "SIGTERM") << ", stopping\n";
         server.stop(); // requests in flight finish first
         api->Stop();
+        mailRouter.Stop();
         return 0;
     } catch (const std::exception& e) {
         std::cerr << "keynoded: " << e.what() << "\n";

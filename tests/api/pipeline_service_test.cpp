@@ -163,6 +163,8 @@ TEST_F(PipelineServiceTest, KeynodeMacMapHoldsTheOwnMacOutsideSlaveMode) {
     api.ReloadKeynodes();
     const KnaMain::KeynodeMacMap expected = {{Accessories::TCRecordID(), OwnMac()}};
     EXPECT_EQ(expected, api.GetKeynodeMacMap());
+    EXPECT_EQ(api.GetDoorInterface()->GetProxy(), &api);
+    EXPECT_FALSE(api.GetDoorInterface()->IsViaMaster());
 }
 
 TEST_F(PipelineServiceTest, KeynodeMacMapInSlaveModeListsTheRowsOfTheOwnGuid) {
@@ -176,6 +178,9 @@ TEST_F(PipelineServiceTest, KeynodeMacMapInSlaveModeListsTheRowsOfTheOwnGuid) {
     api.ReloadKeynodes();
     const KnaMain::KeynodeMacMap expected = {{own, "00:11:22:33:44:55"}, {sameGuid, "00:11:22:33:44:66"}};
     EXPECT_EQ(expected, api.GetKeynodeMacMap());
+    // A slave reaches its doors through the master.
+    EXPECT_EQ(api.GetDoorInterface()->GetProxy(), &api);
+    EXPECT_TRUE(api.GetDoorInterface()->IsViaMaster());
 
     // Without a GUID on the own row the map falls back to the own MAC.
     System::TCDBKeynodes::set_OwnID(AddKeynode("00:11:22:33:44:88", Accessories::TCNullTypes<std::string>()));

@@ -98,6 +98,38 @@ TEST_F(KeynodectlTest, PropertiesRoundTripAndUnsetIsReported) {
     EXPECT_EQ(get.output, "1\n");
 }
 
+TEST_F(KeynodectlTest, SystemSettingsRoundTripInOrder) {
+    ASSERT_EQ(ctl({"init"}).exitCode, 0);
+    ASSERT_EQ(ctl({"demo"}).exitCode, 0); // keynodes 1 and 2, the own one 1
+    const struct {
+        std::vector<std::string> args;
+        int exitCode;
+        const char* output;
+    } steps[] = {
+        {{"system", "get", "MasterSlaveMode"}, 0, "0\n"},
+        {{"system", "set", "MasterSlaveMode", "2"}, 0, "MasterSlaveMode = 2\n"},
+        {{"system", "get", "MasterSlaveMode"}, 0, "2\n"},
+        {{"system", "set", "MasterSlaveMode", "3"}, 2, "MasterSlaveMode must be a number from 0 to 2"},
+        {{"system", "set", "OwnKeynodeID", "2"}, 0, "OwnKeynodeID = 2\n"},
+        {{"system", "get", "OwnGUID"}, 0, "5c1f4e2a-0001-4000-8000-000000000011\n"},
+        {{"system", "set", "OwnGUID", "guid-x"}, 0, "OwnGUID = guid-x\n"},
+        {{"system", "get", "OwnGUID"}, 0, "guid-x\n"},
+        {{"system", "get", "OwnKeynodeID"}, 0, "2\n"},
+        {{"system", "set", "OwnKeynodeID", "99"}, 1, "no keynode with id 99"},
+        {{"system", "get", "Colour"}, 2, "unknown system setting 'Colour'"},
+        {{"cloud-user", "add", "c", "--web-user", "nobody"}, 1, "no user 'nobody'"},
+        {{"cloud-user", "add", "c"}, 2, "--web-user USER is required"},
+    };
+    for (const auto& step : steps) {
+        const ProgramResult result = ctl(step.args);
+        EXPECT_EQ(result.exitCode, step.exitCode) << step.args.back() << ": " << result.output;
+        if (step.exitCode == 0)
+            EXPECT_EQ(result.output, step.output);
+        else
+            EXPECT_THAT(result.output, HasSubstr(step.output));
+    }
+}
+
 TEST_F(KeynodectlTest, DemoFillsASiteOnceAndGrantsWork) {
     ASSERT_EQ(ctl({"init"}).exitCode, 0);
     ASSERT_EQ(ctl({"demo"}).exitCode, 0);

@@ -27,6 +27,7 @@ public:
 
     // 0 stand-alone unit, 1 master, 2 slave of a master/slave system (stored setting of the database).
     static int get_MasterSlaveMode();
+    static void set_MasterSlaveMode(int mode);
 
     TCDBIterator SelectPrimary(const Accessories::TCRecordID& id);
     TCDBIterator SelectAll();

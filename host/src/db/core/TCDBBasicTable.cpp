@@ -42,6 +42,14 @@ int TCDBBasicTable::get_MasterSlaveMode() {
     return rows.empty() ? 0 : ToInt(Core::AsText(rows[0].at(0)), 0);
 }
 
+void TCDBBasicTable::set_MasterSlaveMode(int mode) {
+    Core::Connection& connection = Core::ThreadConnection();
+    Core::WriteScope scope(connection);
+    connection.Execute("INSERT OR REPLACE INTO SystemSettings (NAME, VALUE) VALUES (?, ?)",
+                       {"MasterSlaveMode", std::to_string(mode)});
+    scope.Commit();
+}
+
 TCDBIterator TCDBBasicTable::SelectPrimary(const Accessories::TCRecordID& id) {
     return Run(*m_Spec.IDField == TCDBParam(id), TCDBOrder(), 0, 0);
 }

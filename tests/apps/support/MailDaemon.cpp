@@ -1,0 +1,188 @@
+#include "MailDaemon.h"
+
+#include <chrono>
+#include <csignal>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <thread>
+#include <unistd.h>
+
+#include <rapidjson/stringbuffer.h>
+#include <rapidjson/writer.h>
+
+#include "Crypto/TCCryptoUtil.h"
+#include "Mail/TCKnmsMailMessage.h"
+#include "Mail/TCKnmsRecords.h"
+
+using Record = KeynodeApi::TCKnmsWebApiRequestObject;
+
+TCKnmsMessage MakeApiMail(const ApiMail& request) {
+    TCKnmsMailMessage<Record> mail(KeynodeApi::Knms_WebApiRequestMail, KNMS_SIGNAL_DATA, KNMS_MARKER_REQUEST);
+    TCKnmsRecord& record = mail.AddRecord();
+    record.Field(Record::USER_NAME) = request.user;
+    record.Field(Record::PATH) = request.path;
+    record.Field(Record::METHOD) = request.method;
+    record.Field(Record::BODY) = TCCryptoUtil::Base64Encode(request.body);
+    std::string params;
+    if (request.rawParams) {
+        params = *request.rawParams;
+    } else if (!request.params.empty()) {
+        rapidjson::StringBuffer buffer;
+        rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
+        writer.StartObject();
+        writer.Key("params");
+        writer.StartArray();
+        for (const auto& param : request.params) {
+            writer.StartObject();
+            writer.Key("name");
+            writer.String(param.first.c_str());
+            writer.Key("value_b64");
+            if (param.second.IsNull())
+                writer.Null();
+            else
+                writer.String(TCCryptoUtil::Base64Encode(param.second.get_Value()).c_str());
+            writer.EndObject();
+        }
+        writer.EndArray();
+        writer.EndObject();
+        params = buffer.GetString();
+    }
+    record.Field(Record::QUERY_PARAMS) = params.empty() ? std::string() : TCCryptoUtil::Base64Encode(params);
+    record.Field(Record::MAX_RESPONSE_SIZE) = request.maxSize;
+    return mail.Message();
+}
+
+ApiMailAnswer ReadApiAnswer(const TCKnmsMessage& reply) {
+    ApiMailAnswer answer;
+    TCKnmsMailMessage<Record> mail;
+    mail.Copy(reply);
+    if (mail.get_RecordCount() == 0) {
+        answer.error = "reply without record";
+        return answer;
+    }
+    const TCKnmsRecord& record = mail.get(0);
+    answer.replied = true;
+    answer.errorReply = reply.get_Marker() == KNMS_MARKER_ERROR_REPLY;
+    answer.status = record.Field(Record::STATUS).get_AsInteger();
+    if (!answer.errorReply)
+        answer.body = TCCryptoUtil::Base64Decode(record.Field(Record::RESPONSE_BODY).get_AsString());
+    answer.errorText = record.Field(Record::ERROR_TEXT).get_AsString();
+    return answer;
+}
+
+ApiMailAnswer SendApiMail(TCKnmsServiceProxy& proxy, const ApiMail& request, int timeoutMs) {
+    TCKnmsMessage mail = MakeApiMail(request);
+    std::string error;
+    if (!proxy.SendAndWait(TCKnmsServiceName::MakeLocalProcess("@keynodeweb.webapi", ""), mail, timeoutMs,
+                           &error)) {
+        ApiMailAnswer answer;
+        answer.error = error;
+        return answer;
+    }
+    return ReadApiAnswer(mail);
+}
+
+RawMailSocket::RawMailSocket(const std::string& socketPath) {
+    m_Fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    socketPath.copy(address.sun_path, sizeof(address.sun_path) - 1);
+    if (m_Fd >= 0 && ::connect(m_Fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) {
+        ::close(m_Fd);
+        m_Fd = -1;
+    }
+}
+
+RawMailSocket::~RawMailSocket() {
+    if (m_Fd >= 0) ::close(m_Fd);
+}
+
+void RawMailSocket::write(const std::string& bytes) {
+    size_t done = 0;
+    while (m_Fd >= 0 && done < bytes.size()) {
+        const ssize_t n = ::send(m_Fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
+        if (n <= 0) return;
+        done += size_t(n);
+    }
+}
+
+bool RawMailSocket::closedWithin(int timeoutMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    char buffer[4096];
+    while (std::chrono::steady_clock::now() < deadline) {
+        pollfd p{m_Fd, POLLIN, 0};
+        if (::poll(&p, 1, 50) <= 0) continue;
+        const ssize_t n = ::recv(m_Fd, buffer, sizeof(buffer), 0);
+        if (n <= 0) return true;
+    }
+    return false;
+}
+
+std::string RawMailSocket::readFrame(int timeoutMs) {
+    std::string data;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (data.size() >= 4) {
+            const size_t size = (size_t(uint8_t(data[0])) << 24) | (size_t(uint8_t(data[1])) << 16) |
+                                (size_t(uint8_t(data[2])) << 8) | size_t(uint8_t(data[3]));
+            if (data.size() >= 4 + size) return data.substr(4, size);
+        }
+        pollfd p{m_Fd, POLLIN, 0};
+        if (::poll(&p, 1, 50) <= 0) continue;
+        char buffer[4096];
+        const ssize_t n = ::recv(m_Fd, buffer, sizeof(buffer), 0);
+        if (n <= 0) return std::string();
+        data.append(buffer, size_t(n));
+    }
+    return std::string();
+}
+
+std::string RawMailSocket::frame(const std::string& payload) {
+    const uint32_t size = uint32_t(payload.size());
+    std::string bytes{char(size >> 24), char(size >> 16), char(size >> 8), char(size)};
+    return bytes + payload;
+}
+
+MailDaemon::MailDaemon(const std::vector<std::string>& extraArgs) : m_Data(m_Dir.path() + "/data") {
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"init"},
+          {"user", "add", "cloud", "--password", "x"},
+          {"cloud-user", "add", "cloud-account", "--web-user", "cloud", "--rights", "4"},
+          {"user", "add", "plain", "--password", "x", "--claim", "11001"},
+          {"user", "add", "claimed", "--password", "x", "--claim", "21001"}}) {
+        const ProgramResult result = ctl(args);
+        if (result.exitCode != 0) throw std::runtime_error("keynodectl failed: " + result.output);
+    }
+    std::vector<std::string> args{"--data-dir",   m_Data, "--http-port", "0",
+                                  "--https-port", "-1",   "--workers",   "1"};
+    args.insert(args.end(), extraArgs.begin(), extraArgs.end());
+    m_Daemon = std::make_unique<DaemonProcess>(KEYNODED_BIN, args);
+    const std::string prefix = "mail router listening on ";
+    for (int line = 0; line < 3 && m_SocketPath.empty(); ++line) {
+        const std::string text = m_Daemon->readLine();
+        if (text.rfind(prefix, 0) == 0) m_SocketPath = text.substr(prefix.size());
+    }
+    if (m_SocketPath.empty()) throw std::runtime_error("keynoded did not start its mail router");
+}
+
+MailDaemon::~MailDaemon() = default;
+
+ProgramResult MailDaemon::ctl(std::vector<std::string> args) const {
+    args.insert(args.begin(), {"--data-dir", m_Data});
+    return RunProgram(KEYNODECTL_BIN, args);
+}
+
+bool MailDaemon::waitForService() {
+    TCKnmsServiceProxy proxy(m_SocketPath);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const ApiMailAnswer answer = SendApiMail(proxy, {"cloud", "GET", "/api/v1/info/api"}, 2000);
+        if (answer.replied) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return false;
+}
+
+int MailDaemon::stop() {
+    return m_Daemon->stop(SIGTERM);
+}
