@@ -3,6 +3,7 @@
 #include "Handlers/Access/KnaAccessGroup_Handler.h"
 #include "Handlers/Config/KnaHoliday_Handler.h"
 #include "Handlers/Config/KnaWeekProgram_Handler.h"
+#include "Handlers/Events/KnaEventFilter_Handler.h"
 #include "Handlers/KnaInfoApi_Handler.h"
 #include "Handlers/KnaKeynodes_Handler.h"
 #include "Host/TCException.h"
@@ -53,6 +54,7 @@ void KnaMain::CreateDefaultWebHandlers() {
     AddWebHandler(std::make_unique<KnaWeekProgram_Handler>());
     AddWebHandler(std::make_unique<KnaHoliday_Handler>());
     AddWebHandler(std::make_unique<KnaAccessGroup_Handler>());
+    AddWebHandler(std::make_unique<KnaEventFilter_Handler>());
 }
 
 void KnaMain::AddWebHandler(std::unique_ptr<KnaBaseHandler> handler) {

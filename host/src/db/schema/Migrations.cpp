@@ -1,11 +1,13 @@
 #include <string>
 
 #include "SchemaVersion1.h"
+#include "SchemaVersion2.h"
 #include "db/Schema.h"
 
 const std::vector<std::string>& DB::SchemaMigrations() {
     static const std::vector<std::string> migrations = {
         std::string(SchemaVersion1::Tables) + SchemaVersion1::StaticData,
+        SchemaVersion2::EventTypeTags,
     };
     return migrations;
 }
