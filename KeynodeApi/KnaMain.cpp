@@ -9,6 +9,7 @@
 #include "Host/TCException.h"
 #include "Interface/KnaWebRequest_Http.h"
 #include "Interface/KnaWebResponse_Http.h"
+#include "KnaEventWebHookProcessor.h"
 #include "KnaStatic.h"
 #include "Property/AccessProp.h"
 
@@ -18,7 +19,8 @@ KnaMain::KnaMain(int majorVersion, const KnaHandlerInfo::InfoMap* endpointRegist
                  std::shared_ptr<HandlerMap> handlers)
     : m_EndpointRegistry(endpointRegistry), m_Handlers(std::move(handlers)),
       m_KeynodeMacMap(std::make_shared<KeynodeMacMap>()),
-      m_PropertyNotifier(this, &KnaMain::OnPropertyChanges), m_DBNotifier(this, &KnaMain::OnDBChanges) {
+      m_PropertyNotifier(this, &KnaMain::OnPropertyChanges), m_DBNotifier(this, &KnaMain::OnDBChanges),
+      m_WebHookProcessor(std::make_unique<KnaEventWebHookProcessor>(false)) {
     HOST_ASSERT(majorVersion > 0);
     m_ApiMajorVersion = majorVersion;
     m_ApiPrefix = "/api/v" + std::to_string(majorVersion);
