@@ -4,6 +4,8 @@
 #include "Handlers/Config/KnaHoliday_Handler.h"
 #include "Handlers/Config/KnaWeekProgram_Handler.h"
 #include "Handlers/Events/KnaEventFilter_Handler.h"
+#include "Handlers/Events/KnaEventWebHookTest_Handler.h"
+#include "Handlers/Events/KnaEventWebHook_Handler.h"
 #include "Handlers/KnaInfoApi_Handler.h"
 #include "Handlers/KnaKeynodes_Handler.h"
 #include "Host/TCException.h"
@@ -57,6 +59,8 @@ void KnaMain::CreateDefaultWebHandlers() {
     AddWebHandler(std::make_unique<KnaHoliday_Handler>());
     AddWebHandler(std::make_unique<KnaAccessGroup_Handler>());
     AddWebHandler(std::make_unique<KnaEventFilter_Handler>());
+    AddWebHandler(std::make_unique<KnaEventWebHook_Handler>());
+    AddWebHandler(std::make_unique<KnaEventWebHookTest_Handler>());
 }
 
 void KnaMain::AddWebHandler(std::unique_ptr<KnaBaseHandler> handler) {
