@@ -145,6 +145,19 @@ TEST_F(EventFilterApiTest, EventsAreWrittenWithTheirDetailsRecordsBeforeCount) {
               Filter(R"({"eventFilter":{"id":{"id":4}}})").Body);
 }
 
+TEST_F(EventFilterApiTest, StoredInvalidUtf8IsAnsweredAsReplacementCharacters) {
+    const std::string cut = "T\xC3\xBCr \xC3";
+    const int64_t id =
+        AddEventRow({12000, {}, {}, {}, {}, {{12100, cut, {}, {}}, {12103, std::string("\xFFok"), {}, {}}}});
+    const HttpReply reply = Filter("{\"eventFilter\":{\"id\":{\"id\":" + std::to_string(id) + "}}}");
+    EXPECT_NE(std::string::npos, reply.Body.find("\"value\":\"T\xC3\xBCr \xEF\xBF\xBD\""));
+    EXPECT_NE(std::string::npos, reply.Body.find("\"value\":\"\xEF\xBF\xBDok\""));
+    rapidjson::Document strict;
+    strict.Parse<rapidjson::kParseValidateEncodingFlag>(reply.Body.c_str());
+    EXPECT_FALSE(strict.HasParseError()) << reply.Body;
+    EXPECT_EQ(cut, ApiTest::EventsAfter(id - 1).at(0).Details.at(0).Value.get_Value());
+}
+
 TEST_F(EventFilterApiTest, BodyFaultsAreParsingErrors) {
     auto parsing = [](const std::string& msg) { return ErrorBody(2, "Parsing error:" + msg); };
     const std::vector<std::pair<std::string, std::string>> cases = {
