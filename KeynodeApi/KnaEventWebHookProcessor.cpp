@@ -1,6 +1,7 @@
 #include "KnaEventWebHookProcessor.h"
 
 #include <curl/curl.h>
+#include <sodium.h>
 
 #include "DB/TCDBIterator.h"
 #include "Debug/TCDebug.h"
@@ -167,6 +168,8 @@ void KnaEventWebHookProcessor::DoLoadProperties() {
     m_VerifyCertificate = Read(AccessProp::GeneralWebApiSettings_EventWebHook_VerifySSLCertIfUsed)
                               .get_AsBool(Accessories::TCNullTypes<bool>())
                               .get_Value(true);
+    m_SigningSecret =
+        Read(AccessProp::GeneralWebApiSettings_EventWebHook_SigningSecret).get_AsString(std::string());
 }
 
 bool KnaEventWebHookProcessor::IsRelatedProperty(const Property::TCCommonPropertyObject& property) {
@@ -184,6 +187,7 @@ bool KnaEventWebHookProcessor::IsRelatedProperty(const Property::TCCommonPropert
         &AccessProp::GeneralWebApiSettings_EventWebHook_ConnectThridDelayMinutesAfterFirstDelay,
         &AccessProp::GeneralWebApiSettings_EventWebHook_PauseIntervalBetweenSuccessfulConnectionsSeconds,
         &AccessProp::GeneralWebApiSettings_EventWebHook_VerifySSLCertIfUsed,
+        &AccessProp::GeneralWebApiSettings_EventWebHook_SigningSecret,
     };
     for (const Property::TCPropertyID* id : related)
         if (property.get_ID() == *id) return true;
@@ -344,6 +348,10 @@ void KnaEventWebHookProcessor::DoProcess(const KnaJson_Event* testEvent) {
                             static_cast<int>(result.GetRecords().size()), WithoutUserInfo(m_URL).c_str());
         curl_easy_setopt(handle->Handle, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
         curl_easy_setopt(handle->Handle, CURLOPT_POSTFIELDS, body.c_str());
+        if (!m_SigningSecret.empty())
+            AddSignatureHeaders(
+                *handle, testEvent != nullptr ? testEvent->GetID().GetID() : result.GetHighestEventID(),
+                body);
         if (PerformCURL(*handle, m_URL, errorText) && testEvent == nullptr) {
             Property::SetProperty(AccessProp::GeneralWebApiSettings_EventWebHook_LastFilteredEventLogID,
                                   static_cast<long long>(result.GetHighestEventID()),
@@ -363,6 +371,34 @@ void KnaEventWebHookProcessor::LogProcessingFailed(const std::string& errorText)
     } catch (...) {
         // Composing the event failed; its own write reports on stderr.
     }
+}
+
+void KnaEventWebHookProcessor::AddSignatureHeaders(CurlHandle& handle, long long batchID,
+                                                   const std::string& body) const {
+    const long long timestamp = TCUTCTime::Now().get_Seconds();
+    for (const std::string& header :
+         {"webhook-id: " + std::to_string(batchID), "webhook-timestamp: " + std::to_string(timestamp),
+          "webhook-signature: " + SignDelivery(m_SigningSecret, batchID, timestamp, body)})
+        handle.Headers = curl_slist_append(handle.Headers, header.c_str());
+    curl_easy_setopt(handle.Handle, CURLOPT_HTTPHEADER, handle.Headers);
+}
+
+std::string KnaEventWebHookProcessor::SignDelivery(const std::string& secret, long long batchID,
+                                                   long long timestamp, const std::string& body) {
+    if (sodium_init() < 0) throw KnaException(__FILE__, __LINE__, "sodium_init failed");
+    const std::string prefix = std::to_string(batchID) + "." + std::to_string(timestamp) + ".";
+    crypto_auth_hmacsha256_state state;
+    crypto_auth_hmacsha256_init(&state, reinterpret_cast<const unsigned char*>(secret.data()), secret.size());
+    crypto_auth_hmacsha256_update(&state, reinterpret_cast<const unsigned char*>(prefix.data()),
+                                  prefix.size());
+    crypto_auth_hmacsha256_update(&state, reinterpret_cast<const unsigned char*>(body.data()), body.size());
+    unsigned char mac[crypto_auth_hmacsha256_BYTES];
+    crypto_auth_hmacsha256_final(&state, mac);
+    sodium_memzero(&state, sizeof state);
+
+    char base64[sodium_base64_ENCODED_LEN(crypto_auth_hmacsha256_BYTES, sodium_base64_VARIANT_ORIGINAL)];
+    sodium_bin2base64(base64, sizeof base64, mac, sizeof mac, sodium_base64_VARIANT_ORIGINAL);
+    return std::string("v1,") + base64;
 }
 
 size_t KnaEventWebHookProcessor::WriteCurlResponseToString(char* data, size_t size, size_t count,

@@ -49,6 +49,10 @@ public:
     // Milliseconds left of the retry wait; 0 when none is running.
     int64_t GetRetryRemainingMs() const { return m_RetryTimer.Activated() ? m_RetryTimer.RemainingMs() : 0; }
 
+    // "v1," and the Base64 HMAC-SHA256, keyed with the secret, of id + "." + timestamp + "." + body.
+    static std::string SignDelivery(const std::string& secret, long long batchID, long long timestamp,
+                                    const std::string& body);
+
     // A libcurl write callback appending the received bytes to the std::string at `userdata`.
     static size_t WriteCurlResponseToString(char* data, size_t size, size_t count, void* userdata);
 
@@ -63,6 +67,8 @@ private:
     void UpdateConnectPauseInterval();
     void DoProcess(const KnaJson_Event* testEvent);
     static void LogProcessingFailed(const std::string& errorText);
+    // With a signing secret: the "webhook-id", "webhook-timestamp" and "webhook-signature" headers.
+    void AddSignatureHeaders(CurlHandle& handle, long long batchID, const std::string& body) const;
 
     bool m_Enabled = false;
     std::string m_URL;
@@ -77,6 +83,7 @@ private:
     int m_ThirdDelayMinutes = 45;
     int m_PauseSeconds = 0;
     bool m_VerifyCertificate = true;
+    std::string m_SigningSecret;
     int m_ConnectState = 0;
     TCTickCounter m_RetryTimer;
     int m_AttemptCounter = 0;

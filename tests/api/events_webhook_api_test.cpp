@@ -66,6 +66,8 @@ struct PostCase {
 };
 
 TEST_F(WebHookApiTest, PostStoresTheSettingsAndGetShowsThem) {
+    // Never shown, never touched by POST.
+    Set(AccessProp::GeneralWebApiSettings_EventWebHook_SigningSecret, "hidden-secret");
     const std::vector<PostCase> cases = {
         {"full",
          R"({"url":"http://h/x","eventFilter":{"eventTypes":[12003]},"userName":"u","password":"p","authType":"Basic"})",
@@ -95,6 +97,7 @@ TEST_F(WebHookApiTest, PostStoresTheSettingsAndGetShowsThem) {
         EXPECT_EQ(c.stored, StoredSettings()) << c.name;
         EXPECT_EQ(c.shown, Call("GET", "").Body) << c.name;
     }
+    EXPECT_EQ("hidden-secret", Stored(AccessProp::GeneralWebApiSettings_EventWebHook_SigningSecret));
 }
 
 TEST_F(WebHookApiTest, DeleteClearsTheSettings) {

@@ -2,8 +2,11 @@
 // count as delivered, the events written for failures and recovery, the retry schedule on a clock the
 // test drives, and settings that cannot be used.
 #include <gtest/gtest.h>
+#include <openssl/evp.h>
+#include <openssl/hmac.h>
 
 #include <chrono>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -80,6 +83,7 @@ TEST_F(WebHookDeliveryTest, PostsTheNewEventsWithDetailsAndStoresTheHighestID) {
     EXPECT_EQ("/hook", request.Path);
     EXPECT_EQ("application/json", request.Header("content-type"));
     EXPECT_EQ("", request.Header("authorization"));
+    EXPECT_EQ("", request.Header("webhook-signature"));
     EXPECT_EQ(
         "{\"records\":[{\"id\":{\"id\":" + std::to_string(first) +
             "},\"type\":12000,\"keynodeId\":null,\"eventTime\":\"1970-01-01T00:01:00Z\",\"clearTime\":null,"
@@ -125,6 +129,41 @@ TEST_F(WebHookDeliveryTest, BasicAuthenticationAndStoredFilterApply) {
     EXPECT_NE(std::string::npos, m_Receiver.Requests()[1].Body.find("],\"count\":1}"));
     EXPECT_EQ(4, StoredLastID());
     EXPECT_FALSE(processor->IsBacklogPending());
+}
+
+// The receiver's side: its own HMAC of what it got.
+std::string ExpectedSignature(const std::string& secret, const ReceivedRequest& request) {
+    const std::string signed_ =
+        request.Header("webhook-id") + "." + request.Header("webhook-timestamp") + "." + request.Body;
+    unsigned char mac[EVP_MAX_MD_SIZE];
+    unsigned int macLength = 0;
+    HMAC(EVP_sha256(), secret.data(), static_cast<int>(secret.size()),
+         reinterpret_cast<const unsigned char*>(signed_.data()), signed_.size(), mac, &macLength);
+    unsigned char base64[4 * ((EVP_MAX_MD_SIZE + 2) / 3) + 1];
+    const int length = EVP_EncodeBlock(base64, mac, static_cast<int>(macLength));
+    return "v1," + std::string(reinterpret_cast<const char*>(base64), static_cast<size_t>(length));
+}
+
+TEST_F(WebHookDeliveryTest, DeliveriesAreSignedWhenASecretIsSet) {
+    const std::string secret = "whsec-7f3a";
+    Set(AccessProp::GeneralWebApiSettings_EventWebHook_SigningSecret, secret);
+    AddEventRows(3, 12000);
+    auto processor = NewProcessor();
+    processor->Process();
+    KeynodeApi::KnaJson_Event event;
+    event.DeserializeString(R"({"id":{"id":41}})");
+    processor->Process_Test(event);
+
+    const auto requests = m_Receiver.Requests();
+    ASSERT_EQ(2u, requests.size());
+    EXPECT_EQ("3", requests[0].Header("webhook-id"));
+    EXPECT_EQ("41", requests[1].Header("webhook-id"));
+    for (const ReceivedRequest& request : requests) {
+        EXPECT_NEAR(static_cast<double>(std::time(nullptr)), std::stod(request.Header("webhook-timestamp")),
+                    300);
+        EXPECT_EQ(ExpectedSignature(secret, request), request.Header("webhook-signature"));
+        EXPECT_NE(ExpectedSignature(secret + "x", request), request.Header("webhook-signature"));
+    }
 }
 
 struct AnswerCase {
