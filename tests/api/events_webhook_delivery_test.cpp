@@ -168,22 +168,24 @@ TEST_F(WebHookDeliveryTest, DeliveriesAreSignedWhenASecretIsSet) {
 
 struct AnswerCase {
     const char* name;
-    int status; // the receiver's answer; 0: no receiver
+    int status;      // the receiver's answer
+    std::string url; // empty: the receiver
     bool delivered;
-    std::string curlCode, curlText;
+    std::string curlCode, curlText, httpStatus;
 };
 
 TEST_F(WebHookDeliveryTest, OnlyA200CountsAsDelivered) {
     const std::vector<AnswerCase> cases = {
-        {"200", 200, true, "", ""},
-        {"204", 204, false, "0", "No error"},
-        {"302", 302, false, "0", "No error"},
-        {"500", 500, false, "0", "No error"},
-        {"refused", 0, false, "7", "Couldn't connect to server"},
+        {"200", 200, "", true, "", "", ""},
+        {"204", 204, "", false, "0", "No error", "204"},
+        {"302, not followed", 302, "", false, "0", "No error", "302"},
+        {"500", 500, "", false, "0", "No error", "500"},
+        {"refused", 200, kRefusedUrl, false, "7", "Couldn't connect to server", "0"},
+        {"other scheme", 200, "file:///etc/hostname", false, "1", "Unsupported protocol", "0"},
     };
     for (const AnswerCase& c : cases) {
         Set(AccessProp::GeneralWebApiSettings_EventWebHook_LastFilteredEventLogID, "0");
-        const std::string url = c.status == 0 ? kRefusedUrl : m_Receiver.Url();
+        const std::string url = c.url.empty() ? m_Receiver.Url() : c.url;
         Configure(url);
         m_Receiver.SetStatus(c.status);
         AddEventRows(1, 12000);
@@ -191,7 +193,7 @@ TEST_F(WebHookDeliveryTest, OnlyA200CountsAsDelivered) {
         const size_t received = m_Receiver.RequestCount();
         NewProcessor()->Process();
 
-        EXPECT_EQ(received + (c.status == 0 ? 0 : 1), m_Receiver.RequestCount()) << c.name;
+        EXPECT_EQ(received + (c.url.empty() ? 1 : 0), m_Receiver.RequestCount()) << c.name;
         EXPECT_EQ(c.delivered ? before : 0, StoredLastID()) << c.name;
         const auto own = OwnEvents(before);
         if (c.delivered) {
@@ -201,7 +203,7 @@ TEST_F(WebHookDeliveryTest, OnlyA200CountsAsDelivered) {
         ASSERT_EQ(1u, own.size()) << c.name;
         EXPECT_EQ(KeynodeWebApi::Type_ConnectionFailed.ID, own[0].Type) << c.name;
         EXPECT_EQ((std::vector<std::string>{"12105=" + url, "12106=" + c.curlCode, "12107=" + c.curlText,
-                                            "12108=" + std::to_string(c.status)}),
+                                            "12108=" + c.httpStatus}),
                   DetailTexts(own[0]))
             << c.name;
     }
