@@ -3,7 +3,6 @@
 #include <curl/curl.h>
 #include <sodium.h>
 
-#include "DB/TCDBIterator.h"
 #include "Debug/TCDebug.h"
 #include "Event/KeynodeWebApiEvents.h"
 #include "Event/TCClientEvent.h"
@@ -335,10 +334,7 @@ void KnaEventWebHookProcessor::DoProcess(const KnaJson_Event* testEvent) {
             const int64_t count = m_Filter.ApplyFilter_SelectCount(lowerBound);
             if (count <= 0) return;
             result.set_Count(count);
-            DB::TCDBIterator rows;
-            if (m_Filter.ApplyFilter_Select(rows, lowerBound))
-                for (; rows.IsNotEnd(); rows.Next())
-                    result.AddRow(rows);
+            result.AddPage(m_Filter, lowerBound);
         }
         const std::string body = KnaUtil::SerializeToCompactString(result);
 

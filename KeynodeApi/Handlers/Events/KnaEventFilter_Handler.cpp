@@ -12,8 +12,11 @@ void KnaEventFilter_Handler::GetSupportedClaims(std::set<int>& claims) const {
 
 void KnaEventFilter_Handler::POST(const KnaWebRequest& request, KnaWebResponse& response) {
     KnaJson_EventFilter filter;
+    ReadBody(request, filter);
     KnaJson_EventFilterResult result;
-    ServeFilter(request, response, filter, result);
+    result.set_Count(filter.ApplyFilter_SelectCount());
+    if (result.get_Count() > 0) result.AddPage(filter, Accessories::TCRecordID());
+    WriteDocument(response, result);
 }
 
 } // namespace KeynodeApi

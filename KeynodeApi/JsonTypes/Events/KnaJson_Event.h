@@ -21,6 +21,8 @@ public:
     const KnaJson_ID& GetID() const { return m_ID; }
     int GetType() const { return m_Type; }
     const std::vector<KnaJson_EventDetail>& GetDetails() const { return m_Details; }
+    // For readers that load the details of many events at once.
+    void AddDetail(KnaJson_EventDetail detail) { m_Details.push_back(std::move(detail)); }
 
     bool SerializeToValue(JsonAllocator& allocator, rapidjson::Value& value) const override;
     // Every member optional; used for the event a client sends to test the webhook.

@@ -2,6 +2,7 @@
 #include <vector>
 
 #include "JsonTypes/Events/KnaJson_Event.h"
+#include "JsonTypes/Events/KnaJson_EventFilter.h"
 #include "JsonTypes/KnaJson_BaseFilterResult.h"
 
 namespace KeynodeApi {
@@ -13,8 +14,12 @@ public:
     KnaJson_EventFilterResult() { Clear(); }
 
     void Add(const KnaJson_Event& event);
+    void Add(KnaJson_Event&& event);
     // The current event-log row with its details.
     void AddRow(DB::TCDBIterator& row) { Add(KnaJson_Event(row, true)); }
+    // The filter's page after `lowerBound`, each event with its details; the details of the whole page are
+    // read in one query. Returns whether anything was selected.
+    bool AddPage(KnaJson_EventFilter& filter, const Accessories::TCRecordID& lowerBound);
     void Clear() override;
 
     const std::vector<KnaJson_Event>& GetRecords() const { return m_Records; }
