@@ -55,12 +55,12 @@ void KnaMain::CreateDefaultWebHandlers() {
     m_Handlers = std::make_shared<HandlerMap>();
     AddWebHandler(std::make_unique<KnaInfoApi_Handler>());
     AddWebHandler(std::make_unique<KnaKeynodes_Handler>());
-    AddWebHandler(std::make_unique<KnaWeekProgram_Handler>());
-    AddWebHandler(std::make_unique<KnaHoliday_Handler>());
-    AddWebHandler(std::make_unique<KnaAccessGroup_Handler>());
     AddWebHandler(std::make_unique<KnaEventFilter_Handler>());
     AddWebHandler(std::make_unique<KnaEventWebHook_Handler>());
     AddWebHandler(std::make_unique<KnaEventWebHookTest_Handler>());
+    AddWebHandler(std::make_unique<KnaWeekProgram_Handler>());
+    AddWebHandler(std::make_unique<KnaHoliday_Handler>());
+    AddWebHandler(std::make_unique<KnaAccessGroup_Handler>());
 }
 
 void KnaMain::AddWebHandler(std::unique_ptr<KnaBaseHandler> handler) {
