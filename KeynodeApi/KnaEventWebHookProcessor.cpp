@@ -320,6 +320,7 @@ void KnaEventWebHookProcessor::DoProcess(const KnaJson_Event* testEvent) {
     m_BacklogPending = false;
     if (!ConnectingEnabled()) return;
     std::string errorText;
+    long long previousID = 0;
     try {
         KnaJson_EventFilterResult result;
         if (testEvent != nullptr) {
@@ -331,6 +332,7 @@ void KnaEventWebHookProcessor::DoProcess(const KnaJson_Event* testEvent) {
                     .get_AsBigInt(Accessories::TCNullTypes<long long>());
             const Accessories::TCRecordID lowerBound =
                 last.IsNull() ? Accessories::TCRecordID() : Accessories::TCRecordID(last.get_Value());
+            previousID = last.get_Value(0);
             const int64_t count = m_Filter.ApplyFilter_SelectCount(lowerBound);
             if (count <= 0) return;
             result.set_Count(count);
@@ -352,7 +354,10 @@ void KnaEventWebHookProcessor::DoProcess(const KnaJson_Event* testEvent) {
             Property::SetProperty(AccessProp::GeneralWebApiSettings_EventWebHook_LastFilteredEventLogID,
                                   static_cast<long long>(result.GetHighestEventID()),
                                   Accessories::TCRecordID(), "");
-            m_BacklogPending = result.GetRecords().size() >= m_Filter.get_LimitCount();
+            // Only progress counts: a filter that ignores the bound sends the same page every pass and
+            // must not do so in a tight loop.
+            m_BacklogPending = result.GetRecords().size() >= m_Filter.get_LimitCount() &&
+                               result.GetHighestEventID() > previousID;
         }
     } catch (...) {
         LogProcessingFailed(ExceptionText("_t_Unknown exception in KnaEventWebHookProcessor::Process"));

@@ -129,6 +129,15 @@ TEST_F(WebHookDeliveryTest, BasicAuthenticationAndStoredFilterApply) {
     EXPECT_NE(std::string::npos, m_Receiver.Requests()[1].Body.find("],\"count\":1}"));
     EXPECT_EQ(4, StoredLastID());
     EXPECT_FALSE(processor->IsBacklogPending());
+
+    // A bound of its own makes the filter ignore the progress: full pages, but nothing new.
+    Set(AccessProp::GeneralWebApiSettings_EventWebHook_JsonFilter,
+        R"({"eventFilter":{"limitCount":1,"greaterThenEventID":{"id":3}}})");
+    processor->LoadProperties();
+    processor->Process();
+    processor->Process();
+    EXPECT_EQ(4u, m_Receiver.RequestCount());
+    EXPECT_FALSE(processor->IsBacklogPending());
 }
 
 // The receiver's side: its own HMAC of what it got.
