@@ -8,11 +8,15 @@
 #include "Handlers/Access/KnaCard_Handler.h"
 #include "Handlers/Config/KnaHoliday_Handler.h"
 #include "Handlers/Config/KnaWeekProgram_Handler.h"
+#include "Handlers/Events/KnaEventFilter_Handler.h"
+#include "Handlers/Events/KnaEventWebHookTest_Handler.h"
+#include "Handlers/Events/KnaEventWebHook_Handler.h"
 #include "Handlers/KnaInfoApi_Handler.h"
 #include "Handlers/KnaKeynodes_Handler.h"
 #include "Host/TCException.h"
 #include "Interface/KnaWebRequest_Http.h"
 #include "Interface/KnaWebResponse_Http.h"
+#include "KnaEventWebHookProcessor.h"
 #include "KnaStatic.h"
 #include "Mail/TCKnmsRecords.h"
 #include "Property/AccessProp.h"
@@ -28,7 +32,8 @@ KnaMain::KnaMain(int majorVersion, const KnaHandlerInfo::InfoMap* endpointRegist
     : m_EndpointRegistry(endpointRegistry), m_Handlers(std::move(handlers)),
       m_DoorInterface(std::make_shared<TCAccessDoorInterface>()),
       m_KeynodeMacMap(std::make_shared<KeynodeMacMap>()),
-      m_PropertyNotifier(this, &KnaMain::OnPropertyChanges), m_DBNotifier(this, &KnaMain::OnDBChanges) {
+      m_PropertyNotifier(this, &KnaMain::OnPropertyChanges), m_DBNotifier(this, &KnaMain::OnDBChanges),
+      m_WebHookProcessor(std::make_unique<KnaEventWebHookProcessor>(false)) {
     HOST_ASSERT(majorVersion > 0);
     m_ApiMajorVersion = majorVersion;
     m_ApiPrefix = "/api/v" + std::to_string(majorVersion);
@@ -72,6 +77,9 @@ void KnaMain::CreateDefaultWebHandlers() {
     m_Handlers = std::make_shared<HandlerMap>();
     AddWebHandler(std::make_unique<KnaInfoApi_Handler>());
     AddWebHandler(std::make_unique<KnaKeynodes_Handler>());
+    AddWebHandler(std::make_unique<KnaEventFilter_Handler>());
+    AddWebHandler(std::make_unique<KnaEventWebHook_Handler>());
+    AddWebHandler(std::make_unique<KnaEventWebHookTest_Handler>());
     AddWebHandler(std::make_unique<KnaWeekProgram_Handler>());
     AddWebHandler(std::make_unique<KnaHoliday_Handler>());
     AddWebHandler(std::make_unique<KnaAccessGroup_Handler>());

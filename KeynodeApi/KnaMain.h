@@ -21,6 +21,7 @@
 
 namespace KeynodeApi {
 
+class KnaEventWebHookProcessor;
 class KnaJson_Error;
 
 // The Web API service: the web server's resource for "/api/v<major>", the mail service
@@ -122,6 +123,8 @@ private:
     Property::TCPropertyNotifyFunction<KnaMain> m_PropertyNotifier;
     DB::TCDatabaseNotificationFunction<KnaMain> m_DBNotifier;
     std::atomic<bool> m_ApiEnabled{false};
+    // Used by the service thread only.
+    std::unique_ptr<KnaEventWebHookProcessor> m_WebHookProcessor;
 };
 
 } // namespace KeynodeApi

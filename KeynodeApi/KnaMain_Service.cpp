@@ -5,6 +5,7 @@
 #include "DB/TCDBTransaction.h"
 #include "DB/Tables/SystemTables.h"
 #include "Debug/TCDebug.h"
+#include "KnaEventWebHookProcessor.h"
 #include "Property/AccessProp.h"
 #include "Property/TCProperties.h"
 #include "Property/TCPropertyCollection.h"
@@ -43,13 +44,15 @@ void KnaMain::StartThread() {
 int KnaMain::Execute() {
     if (IsDebugLevel(DEBUG_WEBAPI)) SendDebugOutput(DEBUG_WEBAPI, "KeynodeApi thread starting..");
     ReloadSettings();
+    m_WebHookProcessor->LoadProperties();
     if (IsDebugLevel(DEBUG_WEBAPI))
         SendDebugOutput(DEBUG_WEBAPI,
                         "KeynodeApi thread started; Is Web API enabled (internal is always enabled): %d",
                         IsApiEnabled() ? 1 : 0);
 
+    int waitMs = 1000;
     while (!IsTerminated()) {
-        const int signalled = WaitObjects(1000);
+        const int signalled = WaitObjects(waitMs);
         // One failed pass (a busy database, say) must not end the service.
         try {
             switch (signalled) {
@@ -70,6 +73,10 @@ int KnaMain::Execute() {
         } catch (const std::exception& e) {
             if (IsDebugLevel(DEBUG_COMMON)) SendDebugOutput(DEBUG_COMMON, "KeynodeApi thread: %s", e.what());
         }
+
+        // Webhook: one delivery every pass; after a full page the next pass starts at once.
+        m_WebHookProcessor->Process();
+        waitMs = m_WebHookProcessor->IsBacklogPending() ? 0 : 1000;
     }
     return 0;
 }
@@ -125,8 +132,9 @@ KnaMain::KeynodeMacMap KnaMain::GetKeynodeMacMap() {
     return *m_KeynodeMacMap;
 }
 
-void KnaMain::OnPropertyChanges(Property::TENotificationType,
+void KnaMain::OnPropertyChanges(Property::TENotificationType type,
                                 const Property::TCCommonPropertyObject& property) {
+    m_WebHookProcessor->OnPropertyChanges(type, property);
     if (property.get_ID() == AccessProp::GeneralWebApiSettings_Enabled ||
         property.get_ID() == AccessProp::GeneralWebApiSettings_HTTPSOnlyIfEnabled) {
         ReloadSettings();

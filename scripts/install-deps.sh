@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   libboost-dev libboost-program-options-dev libssl-dev rapidjson-dev libcurl4-openssl-dev
-  libsqlite3-dev libsodium-dev libhowardhinnant-date-dev
+  libsqlite3-dev libsodium-dev libhowardhinnant-date-dev libutfcpp-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   curl openssl
 )

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <date/date.h>
 
 namespace KeynodeApi {
@@ -36,8 +37,24 @@ int Digits(const std::string& text, size_t pos, size_t count) {
 
 std::string FormatDateTimeText(const TCUTCTime& time, bool withTime) {
     const SysSeconds point{Seconds(time.get_Seconds())};
-    return withTime ? date::format("%Y-%m-%dT%H:%M:%SZ", point)
-                    : date::format("%Y-%m-%d", date::floor<date::days>(point));
+    const date::sys_days day = date::floor<date::days>(point);
+    const date::year_month_day ymd{day};
+    const int year = static_cast<int>(ymd.year());
+    // The stream-based formatter costs microseconds per call, too much for pages of a thousand events;
+    // it is kept for years the fixed four-digit form cannot show.
+    if (year < 0 || year > 9999)
+        return withTime ? date::format("%Y-%m-%dT%H:%M:%SZ", point) : date::format("%Y-%m-%d", day);
+    const int64_t seconds = (point - day).count();
+    char text[32];
+    if (withTime)
+        std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02dZ", year,
+                      static_cast<unsigned>(ymd.month()), static_cast<unsigned>(ymd.day()),
+                      static_cast<int>(seconds / 3600), static_cast<int>(seconds / 60 % 60),
+                      static_cast<int>(seconds % 60));
+    else
+        std::snprintf(text, sizeof text, "%04d-%02u-%02u", year, static_cast<unsigned>(ymd.month()),
+                      static_cast<unsigned>(ymd.day()));
+    return text;
 }
 
 TCUTCTime ParseDateTimeText(const std::string& text, bool withTime) {

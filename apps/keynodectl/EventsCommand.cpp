@@ -7,6 +7,7 @@
 #include "Command.h"
 #include "Event/TCEventDefinition.h"
 #include "Event/TCEventReader.h"
+#include "Text/TCUtf8.h"
 
 namespace keynodectl {
 namespace {
@@ -43,8 +44,11 @@ void printJson(const Event::TCEventRecord& event) {
         w.Key("value");
         if (detail.Value.IsNull())
             w.Null();
-        else
-            w.String(detail.Value.get_Value().c_str());
+        else {
+            // Details are stored as written, possibly cut inside a character; the output stays UTF-8.
+            const std::string value = Text::ToValidUtf8(detail.Value.get_Value());
+            w.String(value.c_str(), static_cast<rapidjson::SizeType>(value.size()));
+        }
         w.EndObject();
     }
     w.EndArray();

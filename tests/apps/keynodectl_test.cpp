@@ -172,10 +172,12 @@ TEST_F(KeynodectlTest, DemoFillsASiteOnceAndGrantsWork) {
 TEST_F(KeynodectlTest, EventsArePrintedInOrderAsJsonLines) {
     ASSERT_EQ(ctl({"init"}).exitCode, 0);
     openDatabase();
-    for (int status : {401, 404}) {
+    // The second message was cut inside a character; the output must stay UTF-8.
+    for (const auto& [status, message] :
+         {std::pair<int, std::string>(401, "say \"no\""), {404, "cut \xC3"}}) {
         Event::TCClientEvent event(KeynodeWebApi::Type_RequestFailed);
         event << Event::TCClientEventDetails(KeynodeWebApi::Member_HttpErrorCode).set_Value(status)
-              << Event::TCClientEventDetails(KeynodeWebApi::Member_UserErrorMessage).set_Value("say \"no\"");
+              << Event::TCClientEventDetails(KeynodeWebApi::Member_UserErrorMessage).set_Value(message);
     }
     DB::TCDatabase::Close();
 
@@ -185,7 +187,9 @@ TEST_F(KeynodectlTest, EventsArePrintedInOrderAsJsonLines) {
         all.output,
         testing::MatchesRegex(
             R"(\{"id":1,"time":"20[0-9-]+T[0-9:]+Z","type":12000,.*"value":"401".*"value":"say \\"no\\""\}\]\}
-\{"id":2,.*"value":"404".*
+\{"id":2,.*"value":"404".*"value":"cut )"
+            "\xEF\xBF\xBD"
+            R"("\}\]\}
 )"));
     ProgramResult after = ctl({"events", "--after", "1"});
     EXPECT_EQ(after.exitCode, 0);

@@ -46,6 +46,9 @@ inline constexpr TCPropertyID GeneralWebApiSettings_EventWebHook_VerifySSLCertIf
     3722, "GeneralWebApiSettings_EventWebHook_VerifySSLCertIfUsed", TEPropertyType::Bool};
 inline constexpr TCPropertyID GeneralWebApiSettings_EventWebHook_LastFilteredEventLogID{
     3723, "GeneralWebApiSettings_EventWebHook_LastFilteredEventLogID", TEPropertyType::BigInt};
+// Key of the deliveries' signature; empty (the default) sends them unsigned.
+inline constexpr TCPropertyID GeneralWebApiSettings_EventWebHook_SigningSecret{
+    3724, "GeneralWebApiSettings_EventWebHook_SigningSecret", TEPropertyType::Text};
 
 // Choices of GeneralWebApiSettings_EventWebHook_AuthType.
 inline constexpr Property::TCPropertyChoiceID Choice_EventWebHookAuthType_None{1400};

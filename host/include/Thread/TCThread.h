@@ -2,6 +2,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -63,6 +64,14 @@ int64_t GetTickCount64ms();
 // A one-shot timer on the monotonic clock. Inactive until SetTimeout.
 class TCTickCounter {
 public:
+    // Milliseconds of some monotonic clock.
+    using Clock = std::function<int64_t()>;
+
+    TCTickCounter() = default;
+    // Reads the time from `clock` instead (an empty one means the monotonic clock), so that schedules of
+    // minutes can be tested without waiting.
+    explicit TCTickCounter(Clock clock) : m_Clock(std::move(clock)) {}
+
     void SetTimeout(int64_t milliseconds);
     bool Expired() const;   // active and the time-out has passed
     bool Activated() const; // SetTimeout was called and Clear was not
@@ -70,6 +79,9 @@ public:
     int64_t RemainingMs() const;
 
 private:
+    int64_t Now() const { return m_Clock ? m_Clock() : GetTickCount64ms(); }
+
+    Clock m_Clock;
     int64_t m_Deadline = 0;
     bool m_Active = false;
 };

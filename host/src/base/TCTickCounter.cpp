@@ -10,12 +10,12 @@ int64_t GetTickCount64ms() {
 }
 
 void TCTickCounter::SetTimeout(int64_t milliseconds) {
-    m_Deadline = GetTickCount64ms() + milliseconds;
+    m_Deadline = Now() + milliseconds;
     m_Active = true;
 }
 
 bool TCTickCounter::Expired() const {
-    return m_Active && GetTickCount64ms() >= m_Deadline;
+    return m_Active && Now() >= m_Deadline;
 }
 
 bool TCTickCounter::Activated() const {
@@ -28,5 +28,5 @@ void TCTickCounter::Clear() {
 
 int64_t TCTickCounter::RemainingMs() const {
     if (!m_Active) return 0;
-    return std::max<int64_t>(0, m_Deadline - GetTickCount64ms());
+    return std::max<int64_t>(0, m_Deadline - Now());
 }

@@ -3,6 +3,8 @@
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
+#include "Text/TCUtf8.h"
+
 namespace Web::Detail {
 
 std::string jsonErrorBody(const std::string& message, const std::string& details) {
@@ -15,9 +17,12 @@ std::string jsonErrorBody(const std::string& message, const std::string& details
     writer.Key("code");
     writer.Int(1);
     writer.Key("msg");
-    writer.String(message.c_str(), static_cast<rapidjson::SizeType>(message.size()));
+    // Messages may quote what the client sent.
+    const std::string validMessage = Text::ToValidUtf8(message);
+    writer.String(validMessage.c_str(), static_cast<rapidjson::SizeType>(validMessage.size()));
     writer.Key("msgDetails");
-    writer.String(details.c_str(), static_cast<rapidjson::SizeType>(details.size()));
+    const std::string validDetails = Text::ToValidUtf8(details);
+    writer.String(validDetails.c_str(), static_cast<rapidjson::SizeType>(validDetails.size()));
     writer.EndObject();
     writer.EndArray();
     writer.EndObject();

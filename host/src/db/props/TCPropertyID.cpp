@@ -21,6 +21,7 @@ const std::vector<const TCPropertyID*>& TCPropertyID::All() {
         &AccessProp::GeneralWebApiSettings_EventWebHook_PauseIntervalBetweenSuccessfulConnectionsSeconds,
         &AccessProp::GeneralWebApiSettings_EventWebHook_VerifySSLCertIfUsed,
         &AccessProp::GeneralWebApiSettings_EventWebHook_LastFilteredEventLogID,
+        &AccessProp::GeneralWebApiSettings_EventWebHook_SigningSecret,
     };
     return all;
 }

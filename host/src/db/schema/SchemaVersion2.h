@@ -2,7 +2,7 @@
 
 namespace DB::SchemaVersion2 {
 
-// Indexes for the card holder filter.
-extern const char* const Indexes;
+// Links of the host's event types to the tags of Event/EventTypeTags.h.
+extern const char* const EventTypeTags;
 
 } // namespace DB::SchemaVersion2
