@@ -27,4 +27,20 @@ private:
     int64_t m_Count = -1;
 };
 
+// A resource list answered by a filter: the list's records with the count of all matches in front.
+template <class List> class KnaJson_CountedList : public List {
+public:
+    bool IsRootSerializedAsObject() const override { return false; }
+    int64_t get_Count() const { return m_Count; }
+    void set_Count(int64_t count) { m_Count = count; }
+    void SerializeToDoc(rapidjson::Document& doc) const override {
+        rapidjson::Value records;
+        this->SerializeToValue(doc.GetAllocator(), records);
+        KnaJson_BaseFilterResult::AddCountAndRecords(doc, m_Count, records);
+    }
+
+private:
+    int64_t m_Count = 0;
+};
+
 } // namespace KeynodeApi
