@@ -9,6 +9,7 @@
 #include "JsonTypes/Events/KnaJson_EventFilterResult.h"
 #include "KnaException.h"
 #include "KnaUtil.h"
+#include "KnaWebHookSettings.h"
 #include "Property/AccessProp.h"
 #include "Property/TCProperties.h"
 #include "Text/TCTranslate.h"
@@ -19,14 +20,10 @@ namespace KeynodeApi {
 namespace {
 
 const char* const kCaFile = "/etc/ssl/certs/ca-certificates.crt";
-constexpr int kChoiceAuthNone = 1400;
-constexpr int kChoiceAuthBasic = 1401;
 constexpr long kConnectTimeoutSeconds = 8;
 constexpr long kTransferTimeoutSeconds = 20;
 
-Property::TCCommonPropertyObject Read(const Property::TCPropertyID& id) {
-    return Property::GetProperty(id, Accessories::TCRecordID(), "");
-}
+using WebHookSettings::Read;
 
 int ReadInt(const Property::TCPropertyID& id, int negativeGives) {
     const Accessories::TCNullTypes<int> value = Read(id).get_AsInteger(Accessories::TCNullTypes<int>());
@@ -123,16 +120,7 @@ void KnaEventWebHookProcessor::DoLoadProperties() {
     m_Password = Read(AccessProp::GeneralWebApiSettings_EventWebHook_Password)
                      .get_AsString(Accessories::TCNullTypes<std::string>());
 
-    const Accessories::TCNullTypes<int> authType =
-        Read(AccessProp::GeneralWebApiSettings_EventWebHook_AuthType)
-            .get_ChoiceID(Accessories::TCNullTypes<int>());
-    if (authType.IsNotNull() && authType.get_Value() == kChoiceAuthNone)
-        m_AuthType = AUTH_NONE;
-    else if (authType.IsNotNull() && authType.get_Value() == kChoiceAuthBasic)
-        m_AuthType = AUTH_BASIC;
-    else
-        throw KnaException(__FILE__, __LINE__,
-                           "Unknown value of GeneralWebApiSettings_EventWebHook_AuthType");
+    m_AuthType = WebHookSettings::ReadIsBasicAuth() ? AUTH_BASIC : AUTH_NONE;
 
     const std::string filterText =
         Read(AccessProp::GeneralWebApiSettings_EventWebHook_JsonFilter).get_AsString(std::string());
@@ -172,25 +160,11 @@ void KnaEventWebHookProcessor::DoLoadProperties() {
 }
 
 bool KnaEventWebHookProcessor::IsRelatedProperty(const Property::TCCommonPropertyObject& property) {
-    static const Property::TCPropertyID* const related[] = {
-        &AccessProp::GeneralWebApiSettings_EventWebHook_Enabled,
-        &AccessProp::GeneralWebApiSettings_EventWebHook_URL,
-        &AccessProp::GeneralWebApiSettings_EventWebHook_UserName,
-        &AccessProp::GeneralWebApiSettings_EventWebHook_Password,
-        &AccessProp::GeneralWebApiSettings_EventWebHook_AuthType,
-        &AccessProp::GeneralWebApiSettings_EventWebHook_JsonFilter,
-        &AccessProp::GeneralWebApiSettings_EventWebHook_ConnectRetryIntervalSeconds,
-        &AccessProp::GeneralWebApiSettings_EventWebHook_ConnectRetryCount,
-        &AccessProp::GeneralWebApiSettings_EventWebHook_ConnectFirstDelayMinutesAfterRetries,
-        &AccessProp::GeneralWebApiSettings_EventWebHook_ConnectSecondDelayMinutesAfterFirstDelay,
-        &AccessProp::GeneralWebApiSettings_EventWebHook_ConnectThridDelayMinutesAfterFirstDelay,
-        &AccessProp::GeneralWebApiSettings_EventWebHook_PauseIntervalBetweenSuccessfulConnectionsSeconds,
-        &AccessProp::GeneralWebApiSettings_EventWebHook_VerifySSLCertIfUsed,
-        &AccessProp::GeneralWebApiSettings_EventWebHook_SigningSecret,
-    };
-    for (const Property::TCPropertyID* id : related)
-        if (property.get_ID() == *id) return true;
-    return false;
+    // Every webhook setting but the delivery progress, which the processor writes itself.
+    static const std::string prefix = "GeneralWebApiSettings_EventWebHook_";
+    const Property::TCPropertyID& id = property.get_ID();
+    return std::string(id.get_Name()).compare(0, prefix.size(), prefix) == 0 &&
+           id != AccessProp::GeneralWebApiSettings_EventWebHook_LastFilteredEventLogID;
 }
 
 void KnaEventWebHookProcessor::OnPropertyChanges(Property::TENotificationType,

@@ -3,6 +3,7 @@
 #include "JsonTypes/KnaJsonMembers.h"
 #include "KnaException.h"
 #include "KnaUtil.h"
+#include "KnaWebHookSettings.h"
 #include "Property/AccessProp.h"
 #include "Property/TCProperties.h"
 
@@ -10,12 +11,9 @@ namespace KeynodeApi {
 
 namespace {
 
-constexpr int kChoiceAuthNone = 1400;
-constexpr int kChoiceAuthBasic = 1401;
-
-Property::TCCommonPropertyObject Read(const Property::TCPropertyID& id) {
-    return Property::GetProperty(id, Accessories::TCRecordID(), "");
-}
+using WebHookSettings::CHOICE_AUTH_BASIC;
+using WebHookSettings::CHOICE_AUTH_NONE;
+using WebHookSettings::Read;
 
 template <class Value> void Write(const Property::TCPropertyID& id, const Value& value) {
     Property::SetProperty(id, value, Accessories::TCRecordID(), "");
@@ -40,16 +38,7 @@ void KnaJson_EventWebHook::LoadFromSettings() {
                      .get_AsString(Accessories::TCNullTypes<std::string>());
     m_Password = Read(AccessProp::GeneralWebApiSettings_EventWebHook_Password)
                      .get_AsString(Accessories::TCNullTypes<std::string>());
-    const Accessories::TCNullTypes<int> authType =
-        Read(AccessProp::GeneralWebApiSettings_EventWebHook_AuthType)
-            .get_ChoiceID(Accessories::TCNullTypes<int>());
-    if (authType.IsNotNull() && authType.get_Value() == kChoiceAuthNone)
-        m_AuthType.set_Value(AUTH_TYPE_NONE);
-    else if (authType.IsNotNull() && authType.get_Value() == kChoiceAuthBasic)
-        m_AuthType.set_Value(AUTH_TYPE_BASIC);
-    else
-        throw KnaException(__FILE__, __LINE__,
-                           "Unknown value of GeneralWebApiSettings_EventWebHook_AuthType");
+    m_AuthType.set_Value(WebHookSettings::ReadIsBasicAuth() ? AUTH_TYPE_BASIC : AUTH_TYPE_NONE);
     const std::string filterText =
         Read(AccessProp::GeneralWebApiSettings_EventWebHook_JsonFilter).get_AsString(std::string());
     if (!filterText.empty()) m_Filter.DeserializeString(filterText);
@@ -104,10 +93,10 @@ void KnaJson_EventWebHook::UpdateSystemSettings() const {
     // Any other text leaves the stored type as it is: the comparison is exact.
     if (m_AuthType.IsNull() || m_AuthType.get_Value() == AUTH_TYPE_NONE)
         Write(AccessProp::GeneralWebApiSettings_EventWebHook_AuthType,
-              Property::TCPropertyChoiceID::Find(kChoiceAuthNone));
+              Property::TCPropertyChoiceID::Find(CHOICE_AUTH_NONE));
     else if (m_AuthType.get_Value() == AUTH_TYPE_BASIC)
         Write(AccessProp::GeneralWebApiSettings_EventWebHook_AuthType,
-              Property::TCPropertyChoiceID::Find(kChoiceAuthBasic));
+              Property::TCPropertyChoiceID::Find(CHOICE_AUTH_BASIC));
     rapidjson::Document filter(rapidjson::kObjectType);
     m_Filter.SerializeToDoc(filter);
     Write(AccessProp::GeneralWebApiSettings_EventWebHook_JsonFilter, KnaUtil::WriteCompact(filter));
