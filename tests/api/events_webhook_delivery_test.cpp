@@ -243,19 +243,6 @@ TEST_F(WebHookDeliveryTest, FirstSuccessAfterFailuresWritesRestored) {
     EXPECT_EQ((std::vector<std::string>{"12105=" + m_Receiver.Url()}), DetailTexts(own[0]));
 }
 
-TEST_F(WebHookDeliveryTest, TestEventIsPostedAloneAndDoesNotMoveTheStoredID) {
-    AddEventRows(3, 12000);
-    Set(AccessProp::GeneralWebApiSettings_EventWebHook_LastFilteredEventLogID, "1");
-    KeynodeApi::KnaJson_Event event;
-    event.DeserializeString(R"({"id":{"id":77},"type":12006})");
-    NewProcessor()->Process_Test(event);
-    ASSERT_EQ(1u, m_Receiver.RequestCount());
-    EXPECT_EQ(R"({"records":[{"id":{"id":77},"type":12006,"keynodeId":null,"eventTime":null,)"
-              R"("clearTime":null,"clearedBy":null,"details":[]}],"count":1})",
-              m_Receiver.Requests()[0].Body);
-    EXPECT_EQ(1, StoredLastID());
-}
-
 struct BadSettingCase {
     const char* name;
     const Property::TCPropertyID* property;
