@@ -41,6 +41,10 @@ void printJson(const Event::TCEventRecord& event) {
         w.Int(detail.Type);
         w.Key("name");
         w.String(nameOr(Event::FindEventDetailName(detail.Type), detail.Type).c_str());
+        if (detail.OwnerID.IsNotNull()) {
+            w.Key("recordID");
+            w.Int64(detail.OwnerID.get_ID());
+        }
         w.Key("value");
         if (detail.Value.IsNull())
             w.Null();
@@ -59,9 +63,14 @@ void printJson(const Event::TCEventRecord& event) {
 void printText(const Event::TCEventRecord& event) {
     std::cout << event.ID << "\t" << timeText(event.EventTime) << "\t"
               << nameOr(Event::FindEventTypeName(event.Type), event.Type);
-    for (const auto& detail : event.Details)
-        std::cout << "\t" << nameOr(Event::FindEventDetailName(detail.Type), detail.Type) << "="
-                  << detail.Value.get_Value("(null)");
+    for (const auto& detail : event.Details) {
+        std::cout << "\t" << nameOr(Event::FindEventDetailName(detail.Type), detail.Type) << "=";
+        // A detail that names a record (a door, a user) shows the record's ID.
+        if (detail.Value.IsNull() && detail.OwnerID.IsNotNull())
+            std::cout << "#" << detail.OwnerID.get_ID();
+        else
+            std::cout << detail.Value.get_Value("(null)");
+    }
     std::cout << "\n";
 }
 

@@ -10,6 +10,7 @@
 #include <boost/program_options.hpp>
 #include <grp.h>
 
+#include "Access/TCDoorService.h"
 #include "Config/TCHostPaths.h"
 #include "DataDir.h"
 #include "Debug/TCDebug.h"
@@ -148,6 +149,9 @@ int main(int argc, char** argv) {
         // After the listeners, so that a second daemon on the same data directory is told about its
         // port first. The API's proxy registers within moments of the router being up.
         mailRouter.Start();
+        // The doors are reached only through the router, as the API reaches them.
+        Access::TCDoorService doorService;
+        doorService.Start();
         writeServerConfig(config.https.enabled ? server.httpsPort() : 0);
         api->StartThread();
 
@@ -163,6 +167,7 @@ int main(int argc, char** argv) {
         std::cerr << "keynoded: " << (received == SIGINT ? "SIGINT" : "SIGTERM") << ", stopping\n";
         server.stop(); // requests in flight finish first
         api->Stop();
+        doorService.Stop();
         mailRouter.Stop();
         return 0;
     } catch (const std::exception& e) {

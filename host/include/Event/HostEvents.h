@@ -9,6 +9,13 @@ inline constexpr Event::TCEventDetailID Member_DoorID{2100, "AccessEvent.DoorID"
 inline constexpr Event::TCEventDetailID Member_ReaderID{2101, "AccessEvent.ReaderID"};
 inline constexpr Event::TCEventDetailID Member_CardNumber{2102, "AccessEvent.CardNumber"};
 inline constexpr Event::TCEventDetailID Member_ChipID{2103, "AccessEvent.ChipID"};
+inline constexpr Event::TCEventDetailID Member_DenialReason{2104, "AccessEvent.DenialReason"};
+inline constexpr Event::TCEventDetailID Member_DoorCommand{2105, "AccessEvent.DoorCommand"};
+
+// Written by the door service.
+inline constexpr Event::TCEventTypeID Type_DoorCommanded{2000, "AccessEvent.DoorCommanded"};
+inline constexpr Event::TCEventTypeID Type_AccessGranted{2001, "AccessEvent.AccessGranted"};
+inline constexpr Event::TCEventTypeID Type_AccessDenied{2002, "AccessEvent.AccessDenied"};
 
 inline constexpr int DefinitionDetail_DoorID_id = Member_DoorID.ID;
 inline constexpr int DefinitionDetail_ReaderID_id = Member_ReaderID.ID;

@@ -13,6 +13,9 @@ public:
         : m_Message(mailClassID, signalType, marker) {
         SetRecordType();
     }
+    static TCKnmsMailMessage Create(int mailClassID, int signalType, int marker) {
+        return TCKnmsMailMessage(mailClassID, signalType, marker);
+    }
 
     // Takes the mail and checks that T describes its records.
     void Copy(const TCKnmsMessage& message) {
@@ -34,6 +37,8 @@ public:
     TCKnmsRecord& get(size_t index) { return m_Message.get(index); }
     const TCKnmsRecord& get(size_t index) const { return m_Message.get(index); }
     TCKnmsRecord& AddRecord() { return m_Message.AddRecord(T::FIELD_COUNT); }
+    // For record types that are views of a record (TCKnmsCardQueryObject): appends one and returns its view.
+    T CreateRecord() { return T(AddRecord()); }
 
     void CreateResponse(const TCKnmsMessage& request, int marker) {
         m_Message.CreateResponse(request, marker);

@@ -20,6 +20,8 @@ public:
     TCKnmsServiceProxy(const TCKnmsServiceProxy&) = delete;
     TCKnmsServiceProxy& operator=(const TCKnmsServiceProxy&) = delete;
 
+    static constexpr int DEFAULT_REPLY_TIMEOUT_MS = 5000;
+
     // "/run/keynode/mail/router.sock" below the host's path root.
     static std::string DefaultSocketPath();
 
@@ -35,9 +37,9 @@ public:
     // them (negative: all). The bool is reserved. Returns how many were handed on.
     int ProcessProxy(int maxMails, bool);
 
-    // Sends a request and waits up to timeoutMs for its reply, which then replaces `message`. False
-    // (with the reason in `error` when given) when the router cannot be reached, the service is
-    // unknown, or no reply came in time.
+    // Sends a request and waits up to timeoutMs (negative: DEFAULT_REPLY_TIMEOUT_MS) for its reply, which
+    // then replaces `message`. False (with the reason in `error` when given) when the router cannot be
+    // reached, the service is unknown, or no reply came in time.
     bool SendAndWait(const TCKnmsServiceName& to, TCKnmsMessage& message, int timeoutMs,
                      std::string* error = nullptr);
 

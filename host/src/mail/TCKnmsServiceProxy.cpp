@@ -1,6 +1,5 @@
 #include "Mail/TCKnmsServiceProxy.h"
 
-#include <algorithm>
 #include <chrono>
 
 #include "Config/TCHostPaths.h"
@@ -68,6 +67,7 @@ void TCKnmsServiceProxy::Send(const TCKnmsServiceName& to, TCKnmsMessage& messag
 
 bool TCKnmsServiceProxy::SendAndWait(const TCKnmsServiceName& to, TCKnmsMessage& message, int timeoutMs,
                                      std::string* error) {
+    if (timeoutMs < 0) timeoutMs = DEFAULT_REPLY_TIMEOUT_MS;
     std::string reason;
     const auto connection = m_Keeper->Current(reason);
     if (!connection) {
@@ -87,8 +87,8 @@ bool TCKnmsServiceProxy::SendAndWait(const TCKnmsServiceName& to, TCKnmsMessage&
         m_Inbox->Fail(sequence, e.GetHostMessage());
     }
     std::unique_lock<std::mutex> lock(m_Inbox->mutex);
-    const bool finished = m_Inbox->replied.wait_for(lock, std::chrono::milliseconds(std::max(timeoutMs, 0)),
-                                                    [&] { return pending->done; });
+    const bool finished =
+        m_Inbox->replied.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return pending->done; });
     if (!finished) {
         m_Inbox->waiting.erase(sequence);
         if (error) *error = "No reply within " + std::to_string(timeoutMs) + " ms";

@@ -10,7 +10,8 @@ constexpr TCEventTypeID kEventTypes[] = {
     KeynodeWebApi::Type_RequestFailed,     KeynodeWebApi::Type_Unauthorized,
     KeynodeWebApi::Type_InternalError,     KeynodeWebApi::Type_ConnectionFailed,
     KeynodeWebApi::Type_Restored,          KeynodeWebApi::Type_EventWebHookProcessingFailed,
-    KeynodeWebApi::Type_ApiActionExecuted,
+    KeynodeWebApi::Type_ApiActionExecuted, AccessEvent::Type_DoorCommanded,
+    AccessEvent::Type_AccessGranted,       AccessEvent::Type_AccessDenied,
 };
 
 constexpr TCEventDetailID kEventDetails[] = {
@@ -27,6 +28,8 @@ constexpr TCEventDetailID kEventDetails[] = {
     AccessEvent::Member_ReaderID,
     AccessEvent::Member_CardNumber,
     AccessEvent::Member_ChipID,
+    AccessEvent::Member_DenialReason,
+    AccessEvent::Member_DoorCommand,
     SystemEvent::Member_Information,
     WebEvent::Member_OperatorID,
 };
