@@ -6,6 +6,7 @@
 #include "Handlers/Access/KnaCardHolderFilter_Handler.h"
 #include "Handlers/Access/KnaCardHolder_Handler.h"
 #include "Handlers/Access/KnaCard_Handler.h"
+#include "Handlers/Config/KnaDoorFilter_Handler.h"
 #include "Handlers/Config/KnaHoliday_Handler.h"
 #include "Handlers/Config/KnaWeekProgram_Handler.h"
 #include "Handlers/Events/KnaEventFilter_Handler.h"
@@ -13,6 +14,9 @@
 #include "Handlers/Events/KnaEventWebHook_Handler.h"
 #include "Handlers/KnaInfoApi_Handler.h"
 #include "Handlers/KnaKeynodes_Handler.h"
+#include "Handlers/Management/KnaManagement_Door_Handler.h"
+#include "Handlers/Management/KnaManagement_GetDoorStatus_Handler.h"
+#include "Handlers/Management/KnaManagement_SimulateCardRead_Handler.h"
 #include "Host/TCException.h"
 #include "Interface/KnaWebRequest_Http.h"
 #include "Interface/KnaWebResponse_Http.h"
@@ -80,13 +84,19 @@ void KnaMain::CreateDefaultWebHandlers() {
     AddWebHandler(std::make_unique<KnaEventFilter_Handler>());
     AddWebHandler(std::make_unique<KnaEventWebHook_Handler>());
     AddWebHandler(std::make_unique<KnaEventWebHookTest_Handler>());
-    AddWebHandler(std::make_unique<KnaWeekProgram_Handler>());
-    AddWebHandler(std::make_unique<KnaHoliday_Handler>());
     AddWebHandler(std::make_unique<KnaAccessGroup_Handler>());
     AddWebHandler(std::make_unique<KnaCard_Handler>());
     AddWebHandler(std::make_unique<KnaCardHolder_Handler>());
     AddWebHandler(std::make_unique<KnaCardFilter_Handler>());
     AddWebHandler(std::make_unique<KnaCardHolderFilter_Handler>());
+    AddWebHandler(std::make_unique<KnaDoorFilter_Handler>());
+    AddWebHandler(std::make_unique<KnaWeekProgram_Handler>());
+    AddWebHandler(std::make_unique<KnaHoliday_Handler>());
+    AddWebHandler(std::make_unique<KnaManagement_GetDoorStatus_Handler>(m_DoorInterface.get()));
+    // The MAC map is rebuilt in place under m_CriticalSection; the handler reads it under the same lock.
+    AddWebHandler(std::make_unique<KnaManagement_Door_Handler>(m_DoorInterface.get(), m_KeynodeMacMap.get(),
+                                                               &m_CriticalSection));
+    AddWebHandler(std::make_unique<KnaManagement_SimulateCardRead_Handler>(this));
 }
 
 void KnaMain::AddWebHandler(std::unique_ptr<KnaBaseHandler> handler) {

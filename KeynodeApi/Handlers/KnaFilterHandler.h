@@ -17,6 +17,12 @@ protected:
     static void ServeFilter(const KnaWebRequest& request, KnaWebResponse& response,
                             KnaJson_BaseFilter& filter, Result& result) {
         ReadBody(request, filter);
+        AnswerFilter(response, filter, result);
+    }
+
+    // The same for a filter read from the body already.
+    template <class Result>
+    static void AnswerFilter(KnaWebResponse& response, KnaJson_BaseFilter& filter, Result& result) {
         {
             // One read snapshot: the count and the page agree even while others write, and the page's
             // many small reads share one lock instead of taking it each.

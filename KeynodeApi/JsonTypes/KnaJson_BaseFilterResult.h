@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
+#include <vector>
 
+#include "JsonTypes/KnaJsonMembers.h"
 #include "JsonTypes/KnaJson_BaseType.h"
 
 namespace KeynodeApi {
@@ -25,6 +27,21 @@ public:
 
 private:
     int64_t m_Count = -1;
+};
+
+// A filter answer whose records are a list of one JSON type.
+template <class Record> class KnaJson_FilterRecords : public KnaJson_BaseFilterResult {
+public:
+    void Add(const Record& record) { m_Records.push_back(record); }
+    void Add(Record&& record) { m_Records.push_back(std::move(record)); }
+    void Clear() override { m_Records.clear(); }
+    const std::vector<Record>& GetRecords() const { return m_Records; }
+    void SerializeRecords(JsonAllocator& allocator, rapidjson::Value& records) const override {
+        records = ToJsonArray(m_Records, allocator);
+    }
+
+private:
+    std::vector<Record> m_Records;
 };
 
 // A resource list answered by a filter: the list's records with the count of all matches in front.
