@@ -18,8 +18,12 @@ if [ ! -f "$data/keynode.db" ]; then
   $ctl user add "$user" --password "$password" --all-methods
   # The mail road checks cloud rights: a cloud account with every right lets the same user call it.
   $ctl cloud-user add "$user-cloud" --web-user "$user" --rights 4
+  # A door keeper: the four door endpoints only, may change the main entrance and see the lobby.
+  $ctl user add doorkeeper --password "$password" --claim 11049 --claim 11050 --claim 11051 --claim 11052
+  $ctl user grant doorkeeper AccessDoors 1 2
+  $ctl user grant doorkeeper AccessDoors 2 1
   $ctl property set GeneralWebApiSettings_Enabled 1
-  echo "demo data in $data; API user: $user password: $password"
+  echo "demo data in $data; API users: $user and doorkeeper, password: $password"
 fi
 exec "$build/apps/keynoded/keynoded" --data-dir "$data" \
   --http-port "${KEYNODE_HTTP_PORT:-8080}" --https-port "${KEYNODE_HTTPS_PORT:-8443}"
