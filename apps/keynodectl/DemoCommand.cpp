@@ -1,9 +1,9 @@
 // `demo`: a small but complete site, so that every endpoint has something to show.
 #include <algorithm>
 #include <iostream>
-#include <variant>
 
 #include "Command.h"
+#include "DB/TCDBInsertRow.h"
 #include "DB/TCDBTransaction.h"
 #include "DB/Tables/AccessTables.h"
 #include "DB/Tables/SystemTables.h"
@@ -15,26 +15,7 @@ using Accessories::TCRecordID;
 namespace keynodectl {
 namespace {
 
-using Value = std::variant<std::nullptr_t, long long, std::string, TCRecordID>;
-using Row = std::vector<std::pair<const DB::TCDBFieldSpec*, Value>>;
-
-TCRecordID insert(DB::TCDBBasicTable& table, const Row& row) {
-    DB::TCDBAutoObject object;
-    table.CreateObject(object);
-    for (const auto& [field, value] : row) {
-        DB::TCDBField f = object.Field(*field);
-        if (auto n = std::get_if<long long>(&value))
-            f.set_AsBigInt(*n);
-        else if (auto s = std::get_if<std::string>(&value))
-            f.set_AsString(*s);
-        else if (auto id = std::get_if<TCRecordID>(&value))
-            f.set_AsRecordID(*id);
-        else
-            f.SetNull();
-    }
-    object.Save(false);
-    return object.get_ID();
-}
+using Value = DB::TCDBParam;
 
 long long daySeconds(int hour, int minute) {
     return hour * 3600LL + minute * 60LL;
@@ -60,11 +41,11 @@ TCRecordID weekProgram(const std::string& name, std::vector<std::tuple<int, long
     System::TCDBWeekPrograms programs;
     System::TCDBWeekProgramPeriods periodTable;
     namespace P = Table_CommonWeekProgramPeriods;
-    TCRecordID id = insert(programs, {{&Table_CommonWeekPrograms::NAME, name},
-                                      {&Table_CommonWeekPrograms::TYPE, kCardHolderType},
-                                      {&Table_CommonWeekPrograms::IS_SYSTEM, 0LL}});
+    TCRecordID id = DB::InsertRow(programs, {{&Table_CommonWeekPrograms::NAME, name},
+                                             {&Table_CommonWeekPrograms::TYPE, kCardHolderType},
+                                             {&Table_CommonWeekPrograms::IS_SYSTEM, 0LL}});
     for (const auto& [day, start, function] : periods)
-        insert(
+        DB::InsertRow(
             periodTable,
             {{&P::LINKTO, id}, {&P::DAYNO, (long long)day}, {&P::STARTSEC, start}, {&P::FUNCTION, function}});
     return id;
@@ -73,18 +54,20 @@ TCRecordID weekProgram(const std::string& name, std::vector<std::tuple<int, long
 void fillSite() {
     System::TCDBKeynodes keynodes;
     namespace K = Table_SystemKeynodes;
-    TCRecordID main = insert(keynodes, {{&K::NAME, std::string("Main building")},
-                                        {&K::IP, std::string("192.0.2.10")},
-                                        {&K::PORT, 29700LL},
-                                        {&K::MAC, std::string("02:00:00:00:00:10")},
-                                        {&K::IS_MASTER, 1LL},
-                                        {&K::GUID, std::string("5c1f4e2a-0001-4000-8000-000000000010")}});
-    TCRecordID annex = insert(keynodes, {{&K::NAME, std::string("Warehouse")},
-                                         {&K::IP, std::string("192.0.2.11")},
-                                         {&K::PORT, 29700LL},
-                                         {&K::MAC, std::string("02:00:00:00:00:11")},
-                                         {&K::IS_MASTER, 0LL},
-                                         {&K::GUID, std::string("5c1f4e2a-0001-4000-8000-000000000011")}});
+    TCRecordID main =
+        DB::InsertRow(keynodes, {{&K::NAME, std::string("Main building")},
+                                 {&K::IP, std::string("192.0.2.10")},
+                                 {&K::PORT, 29700LL},
+                                 {&K::MAC, std::string("02:00:00:00:00:10")},
+                                 {&K::IS_MASTER, 1LL},
+                                 {&K::GUID, std::string("5c1f4e2a-0001-4000-8000-000000000010")}});
+    TCRecordID annex =
+        DB::InsertRow(keynodes, {{&K::NAME, std::string("Warehouse")},
+                                 {&K::IP, std::string("192.0.2.11")},
+                                 {&K::PORT, 29700LL},
+                                 {&K::MAC, std::string("02:00:00:00:00:11")},
+                                 {&K::IS_MASTER, 0LL},
+                                 {&K::GUID, std::string("5c1f4e2a-0001-4000-8000-000000000011")}});
     System::TCDBKeynodes::set_OwnID(main);
 
     Access::TCDBDoors doorTable;
@@ -99,20 +82,20 @@ void fillSite() {
     std::vector<TCRecordID> doors, readers;
     long long instance = 1;
     for (const auto& [name, keynode] : doorNames) {
-        TCRecordID door =
-            insert(doorTable,
-                   {{&D::NAME, name}, {&D::TYPE, 1LL}, {&D::INSTANCENO, instance}, {&D::KEYNODE, keynode}});
+        TCRecordID door = DB::InsertRow(
+            doorTable,
+            {{&D::NAME, name}, {&D::TYPE, 1LL}, {&D::INSTANCENO, instance}, {&D::KEYNODE, keynode}});
         doors.push_back(door);
-        readers.push_back(insert(readerTable, {{&R::NAME, name + " reader"},
-                                               {&R::TYPE, instance == 1 ? 2LL : 1LL},
-                                               {&R::INSTANCENO, instance},
-                                               {&R::DOORLINK, door}}));
+        readers.push_back(DB::InsertRow(readerTable, {{&R::NAME, name + " reader"},
+                                                      {&R::TYPE, instance == 1 ? 2LL : 1LL},
+                                                      {&R::INSTANCENO, instance},
+                                                      {&R::DOORLINK, door}}));
         ++instance;
     }
     // The main entrance reader also opens the lobby door.
     Access::TCDBAccessMultiDoorLinks multiDoor;
-    insert(multiDoor, {{&Table_AccessMultiDoorsLink::DOOR_LINK, doors[1]},
-                       {&Table_AccessMultiDoorsLink::READER_LINK, readers[0]}});
+    DB::InsertRow(multiDoor, {{&Table_AccessMultiDoorsLink::DOOR_LINK, doors[1]},
+                              {&Table_AccessMultiDoorsLink::READER_LINK, readers[0]}});
 
     std::vector<std::tuple<int, long long, long long>> office, always;
     for (int day = 0; day < 5; ++day) {
@@ -131,12 +114,13 @@ void fillSite() {
     namespace GR = Table_AccessGroupRights;
     auto group = [&](const std::string& name, long long priority, const std::vector<size_t>& doorIndexes,
                      TCRecordID program) {
-        TCRecordID id = insert(groupTable, {{&G::NAME, name},
-                                            {&G::INFO, std::string("demo")},
-                                            {&G::PRIORITY, priority},
-                                            {&G::REUSABLE, 1LL}});
+        TCRecordID id = DB::InsertRow(groupTable, {{&G::NAME, name},
+                                                   {&G::INFO, std::string("demo")},
+                                                   {&G::PRIORITY, priority},
+                                                   {&G::REUSABLE, 1LL}});
         for (size_t i : doorIndexes)
-            insert(rightTable, {{&GR::ACCESSGROUP, id}, {&GR::DOOR, doors[i]}, {&GR::WEEKPROGRAM, program}});
+            DB::InsertRow(rightTable,
+                          {{&GR::ACCESSGROUP, id}, {&GR::DOOR, doors[i]}, {&GR::WEEKPROGRAM, program}});
         return id;
     };
     TCRecordID staff = group("Staff", 30, {0, 1, 2, 4}, officeHours);
@@ -150,13 +134,13 @@ void fillSite() {
     namespace C = Table_AccessCards;
     auto holder = [&](const std::string& first, const std::string& last, const std::string& company,
                       const Value& validFrom, const Value& validTo, const Value& info) {
-        return insert(holderTable, {{&H::FIRSTNAME, first},
-                                    {&H::LASTNAME, last},
-                                    {&H::COMPANYNAME, company},
-                                    {&H::VALID_FROM, validFrom},
-                                    {&H::VALID_TO, validTo},
-                                    {&H::INFO, info},
-                                    {&H::TYPE, 0LL}});
+        return DB::InsertRow(holderTable, {{&H::FIRSTNAME, first},
+                                           {&H::LASTNAME, last},
+                                           {&H::COMPANYNAME, company},
+                                           {&H::VALID_FROM, validFrom},
+                                           {&H::VALID_TO, validTo},
+                                           {&H::INFO, info},
+                                           {&H::TYPE, 0LL}});
     };
     using Link = Access::TCDBAccessCardAccessGroupLinks::TCAccGroupLinkDetail;
     struct DemoCard {
@@ -174,13 +158,13 @@ void fillSite() {
         TCStringOptionBits options;
         for (int option : c.Options)
             options.SetOption(optionBits.at(option));
-        TCRecordID id = insert(cardTable, {{&C::CARDNO, c.Number},
-                                           {&C::CARDHOLDER, c.Owner},
-                                           {&C::TYPE, c.Type},
-                                           {&C::BLOCKED, c.Blocked ? 1LL : 0LL},
-                                           {&C::PINCODE, c.Pin},
-                                           {&C::OPTIONS, options.get_AsString()},
-                                           {&C::INFO, c.Info}});
+        TCRecordID id = DB::InsertRow(cardTable, {{&C::CARDNO, c.Number},
+                                                  {&C::CARDHOLDER, c.Owner},
+                                                  {&C::TYPE, c.Type},
+                                                  {&C::BLOCKED, c.Blocked ? 1LL : 0LL},
+                                                  {&C::PINCODE, c.Pin},
+                                                  {&C::OPTIONS, options.get_AsString()},
+                                                  {&C::INFO, c.Info}});
         linkTable.SetByCard(id, c.Links, true);
         return id;
     };
@@ -215,23 +199,24 @@ void fillSite() {
     System::TCDBHolidays holidayTable;
     System::TCDBHolidayPeriods periodTable;
     namespace HP = Table_CommonHolidayPeriods;
-    TCRecordID newYear = insert(holidayTable, {{&Table_CommonHolidays::NAME, std::string("New Year")},
-                                               {&Table_CommonHolidays::REPEATED, 1LL}});
-    insert(periodTable, {{&HP::LINK_HOLIDAY, newYear},
-                         {&HP::STARTMONTH, 1LL},
-                         {&HP::STARTDAY, 1LL},
-                         {&HP::ENDMONTH, 1LL},
-                         {&HP::ENDDAY, 1LL}});
-    TCRecordID companyDays = insert(holidayTable, {{&Table_CommonHolidays::NAME, std::string("Company days")},
-                                                   {&Table_CommonHolidays::REPEATED, 0LL}});
-    insert(periodTable, {{&HP::LINK_HOLIDAY, companyDays},
-                         {&HP::STARTYEAR, 2027LL},
-                         {&HP::STARTMONTH, 6LL},
-                         {&HP::STARTDAY, 14LL},
-                         {&HP::ENDYEAR, 2027LL},
-                         {&HP::ENDMONTH, 6LL},
-                         {&HP::ENDDAY, 15LL},
-                         {&HP::ASSUMED_WEEKDAY, 6LL}});
+    TCRecordID newYear = DB::InsertRow(holidayTable, {{&Table_CommonHolidays::NAME, std::string("New Year")},
+                                                      {&Table_CommonHolidays::REPEATED, 1LL}});
+    DB::InsertRow(periodTable, {{&HP::LINK_HOLIDAY, newYear},
+                                {&HP::STARTMONTH, 1LL},
+                                {&HP::STARTDAY, 1LL},
+                                {&HP::ENDMONTH, 1LL},
+                                {&HP::ENDDAY, 1LL}});
+    TCRecordID companyDays =
+        DB::InsertRow(holidayTable, {{&Table_CommonHolidays::NAME, std::string("Company days")},
+                                     {&Table_CommonHolidays::REPEATED, 0LL}});
+    DB::InsertRow(periodTable, {{&HP::LINK_HOLIDAY, companyDays},
+                                {&HP::STARTYEAR, 2027LL},
+                                {&HP::STARTMONTH, 6LL},
+                                {&HP::STARTDAY, 14LL},
+                                {&HP::ENDYEAR, 2027LL},
+                                {&HP::ENDMONTH, 6LL},
+                                {&HP::ENDDAY, 15LL},
+                                {&HP::ASSUMED_WEEKDAY, 6LL}});
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <set>
 #include <string>
@@ -17,6 +18,7 @@ public:
     using Storage = std::variant<std::monostate, int64_t, double, std::string>;
 
     TCDBParam() = default; // null
+    TCDBParam(std::nullptr_t) {}
     TCDBParam(int v) : m_Value(int64_t(v)) {}
     TCDBParam(long v) : m_Value(int64_t(v)) {}
     TCDBParam(long long v) : m_Value(int64_t(v)) {}

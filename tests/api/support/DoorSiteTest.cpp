@@ -2,10 +2,10 @@
 
 #include <chrono>
 #include <thread>
-#include <variant>
 
 #include <date/date.h>
 
+#include "DB/TCDBInsertRow.h"
 #include "DB/TCDBUserRights.h"
 #include "DB/Tables/AccessTables.h"
 #include "DB/Tables/SystemTables.h"
@@ -17,26 +17,7 @@ using Accessories::TCRecordID;
 namespace ApiTest {
 namespace {
 
-using Value = std::variant<std::nullptr_t, long long, std::string, TCRecordID>;
-using Row = std::vector<std::pair<const DB::TCDBFieldSpec*, Value>>;
-
-TCRecordID Insert(DB::TCDBBasicTable&& table, const Row& row) {
-    DB::TCDBAutoObject object;
-    table.CreateObject(object);
-    for (const auto& [field, value] : row) {
-        DB::TCDBField f = object.Field(*field);
-        if (auto n = std::get_if<long long>(&value))
-            f.set_AsBigInt(*n);
-        else if (auto s = std::get_if<std::string>(&value))
-            f.set_AsString(*s);
-        else if (auto id = std::get_if<TCRecordID>(&value))
-            f.set_AsRecordID(*id);
-        else
-            f.SetNull();
-    }
-    object.Save(false);
-    return object.get_ID();
-}
+using Value = DB::TCDBParam;
 
 long long Utc(int year, int month, int day) {
     return TCUTCTime::FromYMDHMS(year, month, day, 0, 0, 0).get_Seconds();
@@ -91,10 +72,10 @@ void DoorSiteTest::TearDown() {
 void DoorSiteTest::FillSite() {
     namespace K = Table_SystemKeynodes;
     auto keynode = [](const char* name, const char* mac, const char* guid) {
-        return Insert(System::TCDBKeynodes(), {{&K::NAME, std::string(name)},
-                                               {&K::MAC, std::string(mac)},
-                                               {&K::IS_MASTER, 0LL},
-                                               {&K::GUID, std::string(guid)}});
+        return DB::InsertRow(System::TCDBKeynodes(), {{&K::NAME, std::string(name)},
+                                                      {&K::MAC, std::string(mac)},
+                                                      {&K::IS_MASTER, 0LL},
+                                                      {&K::GUID, std::string(guid)}});
     };
     m_K1 = keynode("K1", "02:00:00:00:00:10", "site");
     m_K2 = keynode("K2", "02:00:00:00:00:11", "site");
@@ -103,26 +84,27 @@ void DoorSiteTest::FillSite() {
 
     namespace D = Table_AccessDoors;
     auto door = [](const char* name, const TCRecordID& keynode) {
-        return Insert(Access::TCDBDoors(),
-                      {{&D::NAME, std::string(name)}, {&D::TYPE, 1LL}, {&D::KEYNODE, keynode}});
+        return DB::InsertRow(Access::TCDBDoors(),
+                             {{&D::NAME, std::string(name)}, {&D::TYPE, 1LL}, {&D::KEYNODE, keynode}});
     };
     m_D1 = door("D1", m_K1), m_D2 = door("D2", m_K1), m_D3 = door("D3", m_K2), m_D4 = door("D4", m_K3);
     namespace R = Table_AccessReaders;
-    m_R1 =
-        Insert(Access::TCDBReaders(), {{&R::NAME, std::string("R1")}, {&R::TYPE, 2LL}, {&R::DOORLINK, m_D1}});
-    m_R3 =
-        Insert(Access::TCDBReaders(), {{&R::NAME, std::string("R3")}, {&R::TYPE, 1LL}, {&R::DOORLINK, m_D3}});
-    Insert(Access::TCDBAccessMultiDoorLinks(), {{&Table_AccessMultiDoorsLink::DOOR_LINK, m_D2},
-                                                {&Table_AccessMultiDoorsLink::READER_LINK, m_R1}});
+    m_R1 = DB::InsertRow(Access::TCDBReaders(),
+                         {{&R::NAME, std::string("R1")}, {&R::TYPE, 2LL}, {&R::DOORLINK, m_D1}});
+    m_R3 = DB::InsertRow(Access::TCDBReaders(),
+                         {{&R::NAME, std::string("R3")}, {&R::TYPE, 1LL}, {&R::DOORLINK, m_D3}});
+    DB::InsertRow(Access::TCDBAccessMultiDoorLinks(), {{&Table_AccessMultiDoorsLink::DOOR_LINK, m_D2},
+                                                       {&Table_AccessMultiDoorsLink::READER_LINK, m_R1}});
 
     namespace WP = Table_CommonWeekPrograms;
     namespace P = Table_CommonWeekProgramPeriods;
     const TCRecordID office =
-        Insert(System::TCDBWeekPrograms(),
-               {{&WP::NAME, std::string("Office")}, {&WP::TYPE, 10LL}, {&WP::IS_SYSTEM, 0LL}});
+        DB::InsertRow(System::TCDBWeekPrograms(),
+                      {{&WP::NAME, std::string("Office")}, {&WP::TYPE, 10LL}, {&WP::IS_SYSTEM, 0LL}});
     auto period = [&](long long day, long long start, long long function) {
-        Insert(System::TCDBWeekProgramPeriods(),
-               {{&P::LINKTO, office}, {&P::DAYNO, day}, {&P::STARTSEC, start}, {&P::FUNCTION, function}});
+        DB::InsertRow(
+            System::TCDBWeekProgramPeriods(),
+            {{&P::LINKTO, office}, {&P::DAYNO, day}, {&P::STARTSEC, start}, {&P::FUNCTION, function}});
     };
     for (long long day = 0; day <= 16; ++day)
         period(day, 0, day == 7 ? 101 : 100);
@@ -135,47 +117,47 @@ void DoorSiteTest::FillSite() {
     namespace HP = Table_CommonHolidayPeriods;
     auto holiday = [](bool repeated, Value year, long long month, long long firstDay, long long lastDay,
                       Value assumedDay) {
-        const TCRecordID id = Insert(System::TCDBHolidays(),
-                                     {{&HD::NAME, std::string("h")}, {&HD::REPEATED, repeated ? 1LL : 0LL}});
-        Insert(System::TCDBHolidayPeriods(), {{&HP::LINK_HOLIDAY, id},
-                                              {&HP::STARTYEAR, year},
-                                              {&HP::STARTMONTH, month},
-                                              {&HP::STARTDAY, firstDay},
-                                              {&HP::ENDYEAR, year},
-                                              {&HP::ENDMONTH, month},
-                                              {&HP::ENDDAY, lastDay},
-                                              {&HP::ASSUMED_WEEKDAY, assumedDay}});
+        const TCRecordID id = DB::InsertRow(
+            System::TCDBHolidays(), {{&HD::NAME, std::string("h")}, {&HD::REPEATED, repeated ? 1LL : 0LL}});
+        DB::InsertRow(System::TCDBHolidayPeriods(), {{&HP::LINK_HOLIDAY, id},
+                                                     {&HP::STARTYEAR, year},
+                                                     {&HP::STARTMONTH, month},
+                                                     {&HP::STARTDAY, firstDay},
+                                                     {&HP::ENDYEAR, year},
+                                                     {&HP::ENDMONTH, month},
+                                                     {&HP::ENDDAY, lastDay},
+                                                     {&HP::ASSUMED_WEEKDAY, assumedDay}});
     };
     holiday(false, 2027LL, 3, 1, 2, 7LL);
     holiday(true, 2020LL, 1, 1, 1, 5LL);
     holiday(false, 2027LL, 3, 3, 3, nullptr);
 
     const TCRecordID group =
-        Insert(Access::TCDBAccessGroups(), {{&Table_AccessGroups::NAME, std::string("G1")},
-                                            {&Table_AccessGroups::PRIORITY, 50LL},
-                                            {&Table_AccessGroups::REUSABLE, 1LL}});
+        DB::InsertRow(Access::TCDBAccessGroups(), {{&Table_AccessGroups::NAME, std::string("G1")},
+                                                   {&Table_AccessGroups::PRIORITY, 50LL},
+                                                   {&Table_AccessGroups::REUSABLE, 1LL}});
     for (const TCRecordID& right : {m_D1, m_D2})
-        Insert(Access::TCDBAccessGroupRights(), {{&Table_AccessGroupRights::ACCESSGROUP, group},
-                                                 {&Table_AccessGroupRights::DOOR, right},
-                                                 {&Table_AccessGroupRights::WEEKPROGRAM, office}});
+        DB::InsertRow(Access::TCDBAccessGroupRights(), {{&Table_AccessGroupRights::ACCESSGROUP, group},
+                                                        {&Table_AccessGroupRights::DOOR, right},
+                                                        {&Table_AccessGroupRights::WEEKPROGRAM, office}});
 
     namespace H = Table_AccessCardHolders;
     auto holder = [](Value validTo) {
-        return Insert(Access::TCDBAccessCardHolders(),
-                      {{&H::FIRSTNAME, std::string("h")}, {&H::TYPE, 0LL}, {&H::VALID_TO, validTo}});
+        return DB::InsertRow(Access::TCDBAccessCardHolders(),
+                             {{&H::FIRSTNAME, std::string("h")}, {&H::TYPE, 0LL}, {&H::VALID_TO, validTo}});
     };
     const TCRecordID valid = holder(nullptr), expired = holder(Utc(2026, 1, 1));
     namespace C = Table_AccessCards;
     namespace L = Table_AccessCardAccessGroupLinks;
     auto card = [&](const char* number, const TCRecordID& owner, bool blocked, bool linked,
                     Value linkValidTo) {
-        const TCRecordID id = Insert(Access::TCDBAccessCards(), {{&C::CARDNO, std::string(number)},
-                                                                 {&C::CARDHOLDER, owner},
-                                                                 {&C::TYPE, 0LL},
-                                                                 {&C::BLOCKED, blocked ? 1LL : 0LL}});
+        const TCRecordID id = DB::InsertRow(Access::TCDBAccessCards(), {{&C::CARDNO, std::string(number)},
+                                                                        {&C::CARDHOLDER, owner},
+                                                                        {&C::TYPE, 0LL},
+                                                                        {&C::BLOCKED, blocked ? 1LL : 0LL}});
         if (linked)
-            Insert(Access::TCDBAccessCardAccessGroupLinks(),
-                   {{&L::CARD_LINK, id}, {&L::ACCESS_GROUP_LINK, group}, {&L::VALID_TO, linkValidTo}});
+            DB::InsertRow(Access::TCDBAccessCardAccessGroupLinks(),
+                          {{&L::CARD_LINK, id}, {&L::ACCESS_GROUP_LINK, group}, {&L::VALID_TO, linkValidTo}});
         return id;
     };
     m_Valid = card("1001", valid, false, true, nullptr);
