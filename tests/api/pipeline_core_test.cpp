@@ -45,19 +45,6 @@ protected:
         return request;
     }
 
-    // A request of another process: named user, no password, cloud claims.
-    static FakeWebRequest MailRequest(const std::string& path, const std::string& user) {
-        FakeWebRequest request;
-        request.OverHttp = false;
-        request.MustVerify = false;
-        request.CloudRights = true;
-        request.Scheme.clear();
-        request.ContentType.clear();
-        request.Path = path;
-        request.SetUserName(user);
-        return request;
-    }
-
     static FakeWebResponse Run(KnaMain& api, FakeWebRequest& request) {
         FakeWebResponse response;
         api.HandleRequest(request, response);
@@ -133,23 +120,23 @@ TEST_F(PipelineCoreTest, MailRouterRequestsIgnoreTheHttpChecksButNeedCloudClaims
     AddCloudUser(limited, 3);
     KnaMain api(1); // API disabled: never reloaded
 
-    FakeWebRequest request = MailRequest("/api/v1/info/api", "cloud");
+    FakeWebRequest request = FakeWebRequest::OverMailRouter("/api/v1/info/api", "cloud");
     FakeWebResponse served = Run(api, request);
     EXPECT_EQ(200, served.Status);
     EXPECT_EQ(kApiInfoBody, served.Body());
 
     // The web-user flags grant nothing to cloud callers, nor does a claim without the 10000 offset.
-    request = MailRequest("/api/v1/info/api", "plain");
+    request = FakeWebRequest::OverMailRouter("/api/v1/info/api", "plain");
     FakeWebResponse refused = Run(api, request);
     EXPECT_EQ(401, refused.Status);
     EXPECT_EQ(ErrorBody(1, "User plain is not allowed to perform requested operation"), refused.Body());
 
-    request = MailRequest("/api/v1/keynodes", "granted");
+    request = FakeWebRequest::OverMailRouter("/api/v1/keynodes", "granted");
     EXPECT_EQ(200, Run(api, request).Status);
-    request = MailRequest("/api/v1/keynodes", "limited");
+    request = FakeWebRequest::OverMailRouter("/api/v1/keynodes", "limited");
     EXPECT_EQ(401, Run(api, request).Status);
 
-    request = MailRequest("/api/v1/info/api", "nobody");
+    request = FakeWebRequest::OverMailRouter("/api/v1/info/api", "nobody");
     FakeWebResponse unknown = Run(api, request);
     EXPECT_EQ(401, unknown.Status);
     EXPECT_EQ(ErrorBody(1, "Wrong username/password or API access not allowed"), unknown.Body());
@@ -161,14 +148,14 @@ TEST_F(PipelineCoreTest, ResponseSizeLimitAppliesToNonHttpCallers) {
     KnaMain api(1);
     const int size = static_cast<int>(kApiInfoBody.size());
 
-    FakeWebRequest exact = MailRequest("/api/v1/info/api", "granted");
+    FakeWebRequest exact = FakeWebRequest::OverMailRouter("/api/v1/info/api", "granted");
     exact.MaxResponseSize = size;
     FakeWebResponse fits = Run(api, exact);
     EXPECT_EQ(200, fits.Status);
     EXPECT_EQ(kApiInfoBody, fits.Body());
     EXPECT_EQ(0, fits.ClearCount);
 
-    FakeWebRequest tooSmall = MailRequest("/api/v1/info/api", "granted");
+    FakeWebRequest tooSmall = FakeWebRequest::OverMailRouter("/api/v1/info/api", "granted");
     tooSmall.MaxResponseSize = size - 1;
     const int64_t before = LastEventID();
     FakeWebResponse refused = Run(api, tooSmall);

@@ -185,15 +185,8 @@ HttpReply DoorSiteTest::Post(const std::string& path, const std::string& body) {
 
 FakeWebResponse DoorSiteTest::PostAsMailUser(const std::string& path, const std::string& body,
                                              const std::string& user) {
-    FakeWebRequest request;
-    request.OverHttp = false;
-    request.MustVerify = false;
-    request.CloudRights = true;
-    request.Scheme.clear();
-    request.ContentType.clear();
+    FakeWebRequest request = FakeWebRequest::OverMailRouter("/api/v1" + path, user);
     request.Method = "POST";
-    request.Path = "/api/v1" + path;
-    request.SetUserName(user);
     request.SetUserID(user == "keeper" ? m_Keeper : m_Admin);
     request.SetBody(body);
     FakeWebResponse response;

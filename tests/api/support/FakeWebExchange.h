@@ -29,6 +29,19 @@ public:
 
     void SetBody(const std::string& body) { m_Body.str(body); }
 
+    // A request of another process through the mail router: named user, no password, cloud claims.
+    static FakeWebRequest OverMailRouter(const std::string& path, const std::string& user) {
+        FakeWebRequest request;
+        request.OverHttp = false;
+        request.MustVerify = false;
+        request.CloudRights = true;
+        request.Scheme.clear();
+        request.ContentType.clear();
+        request.Path = path;
+        request.SetUserName(user);
+        return request;
+    }
+
     std::string GetSourceModule() const override { return "test"; }
     bool IsOverHttp() const override { return OverHttp; }
     bool IsOverMailRouter() const override { return !OverHttp; }
