@@ -1,5 +1,6 @@
 #include "Handlers/Management/KnaManagement_SimulateCardRead_Handler.h"
 
+#include "Access/TCAccessDoorInterface.h"
 #include "Access/TCCardData.h"
 #include "DB/Tables/TableNumbers.h"
 #include "Event/HostEvents.h"
@@ -15,10 +16,6 @@
 
 namespace KeynodeApi {
 namespace {
-
-TCKnmsServiceName DoorService() {
-    return TCKnmsServiceName::MakeLocalProcess("@keynodeaccess.doors", "");
-}
 
 void WriteEvent(const Access::TCCardData& card, const KnaWebRequest& request) {
     using Event::TCClientEventDetails;
@@ -64,7 +61,7 @@ void KnaManagement_SimulateCardRead_Handler::POST(const KnaWebRequest& request, 
     TCKnmsMailMessage<Query> query(Query::m_MailClassID, Access::KNMS_SIGNAL_CARD_QUERY, KNMS_MARKER_REQUEST);
     query.CreateRecord().Find() = card;
     std::string error;
-    if (!m_ServiceProxy->SendAndWait(DoorService(), query.Message(), -1, &error))
+    if (!m_ServiceProxy->SendAndWait(TCAccessDoorInterface::DoorServiceName(), query.Message(), -1, &error))
         throw TCException(__FILE__, __LINE__).Format("The door service did not answer: %s", error.c_str());
     TCKnmsMailMessage<Query> reply;
     reply.Copy(query.Message());
@@ -77,7 +74,7 @@ void KnaManagement_SimulateCardRead_Handler::POST(const KnaWebRequest& request, 
     // Marker 2: a one-way mail, the door service does not answer a read.
     auto readMail = TCKnmsMailMessage<Query>::Create(Query::m_MailClassID, Access::KNMS_SIGNAL_CARD_READ, 2);
     readMail.CreateRecord().CardRecord() = card;
-    readMail.Message().Send(DoorService(), *m_ServiceProxy, 0);
+    readMail.Message().Send(TCAccessDoorInterface::DoorServiceName(), *m_ServiceProxy, 0);
     WriteEvent(card, request);
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "Access/TCAccessDecision.h"
+#include "Access/TCAccessDoorInterface.h"
 #include "DB/Tables/AccessTables.h"
 #include "DB/Tables/TableNumbers.h"
 #include "Debug/TCDebug.h"
@@ -60,7 +61,7 @@ TCDoorService::~TCDoorService() {
 }
 
 TCKnmsServiceName TCDoorService::GetServiceName() {
-    return TCKnmsServiceName::MakeLocalProcess("@keynodeaccess.doors", "");
+    return TCAccessDoorInterface::DoorServiceName();
 }
 
 void TCDoorService::Start() {
