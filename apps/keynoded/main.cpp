@@ -153,6 +153,9 @@ int main(int argc, char** argv) {
         Access::TCDoorService doorService;
         doorService.Start();
         writeServerConfig(config.https.enabled ? server.httpsPort() : 0);
+        // Settings are read here once more, so that the API is enabled when the listening lines are out
+        // (the service thread reads them too, but a moment later).
+        api->ReloadSettings();
         api->StartThread();
 
         if (config.http.enabled)
