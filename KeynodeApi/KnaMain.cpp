@@ -21,6 +21,7 @@
 #include "Interface/KnaWebRequest_Http.h"
 #include "Interface/KnaWebResponse_Http.h"
 #include "KnaEventWebHookProcessor.h"
+#include "KnaLoginThrottle.h"
 #include "KnaStatic.h"
 #include "Mail/TCKnmsRecords.h"
 #include "Property/AccessProp.h"
@@ -37,7 +38,8 @@ KnaMain::KnaMain(int majorVersion, const KnaHandlerInfo::InfoMap* endpointRegist
       m_DoorInterface(std::make_shared<TCAccessDoorInterface>()),
       m_KeynodeMacMap(std::make_shared<KeynodeMacMap>()),
       m_PropertyNotifier(this, &KnaMain::OnPropertyChanges), m_DBNotifier(this, &KnaMain::OnDBChanges),
-      m_WebHookProcessor(std::make_unique<KnaEventWebHookProcessor>(false)) {
+      m_WebHookProcessor(std::make_unique<KnaEventWebHookProcessor>(false)),
+      m_LoginThrottle(std::make_unique<KnaLoginThrottle>()) {
     HOST_ASSERT(majorVersion > 0);
     m_ApiMajorVersion = majorVersion;
     m_ApiPrefix = "/api/v" + std::to_string(majorVersion);

@@ -23,6 +23,7 @@ namespace KeynodeApi {
 
 class KnaEventWebHookProcessor;
 class KnaJson_Error;
+class KnaLoginThrottle;
 
 // The Web API service: the web server's resource for "/api/v<major>", the mail service
 // "@keynodeweb.webapi" and a thread that serves the mails and keeps the settings current. Every request,
@@ -75,6 +76,7 @@ public:
     // An empty error means the caller is authenticated.
     void AuthenticateRequest(KnaWebRequest& request, std::string& error, Accessories::TCRecordID& userID,
                              std::string& userName, std::set<int>& claims, bool& allMethods) const;
+    KnaLoginThrottle& GetLoginThrottle() const { return *m_LoginThrottle; }
     static std::string GetRequestDetails(const KnaWebRequest& request);
     static std::string GetResponseDetails(const KnaWebResponse& response);
     void OnRequestFinished(const KnaWebRequest& request, const KnaWebResponse& response, bool success);
@@ -125,6 +127,8 @@ private:
     std::atomic<bool> m_ApiEnabled{false};
     // Used by the service thread only.
     std::unique_ptr<KnaEventWebHookProcessor> m_WebHookProcessor;
+    // Shared by the request threads; locks itself.
+    std::unique_ptr<KnaLoginThrottle> m_LoginThrottle;
 };
 
 } // namespace KeynodeApi

@@ -4,7 +4,10 @@
 
 #include "Crypto/TCCryptoUtil.h"
 #include "DB/Tables/WebTables.h"
+#include "Event/KeynodeWebApiEvents.h"
+#include "Event/TCClientEvent.h"
 #include "KnaBasicAuthorization.h"
+#include "KnaLoginThrottle.h"
 
 namespace KeynodeApi {
 
@@ -17,6 +20,17 @@ const int kCloudRightAllMethods = 4;
 bool IsOne(DB::TCDBIterator& row, const DB::TCDBFieldSpec& column) {
     const auto value = row.Field(column).get_AsNullInt();
     return value.IsNotNull() && value.get_Value() == 1;
+}
+
+// Counts the failure; the moment the pair becomes throttled is logged, once.
+void NoteFailedLogin(KnaLoginThrottle& throttle, const std::string& userName,
+                     const std::string& clientAddress) {
+    if (!throttle.RecordFailure(userName, clientAddress)) return;
+    Event::TCClientEvent event(KeynodeWebApi::Type_LoginThrottled);
+    event << Event::TCClientEventDetails(KeynodeWebApi::DefinitionDetail_UserErrorMessage_id)
+                 .set_Value("Logins of user '%s' from %s refused for %lld s after repeated wrong passwords",
+                            userName.c_str(), clientAddress.c_str(),
+                            static_cast<long long>(throttle.RemainingMs(userName, clientAddress) / 1000));
 }
 
 } // namespace
@@ -40,11 +54,20 @@ void KnaMain::AuthenticateRequest(KnaWebRequest& request, std::string& error, Ac
         userName = request.GetUserName();
     }
 
+    // Guessing passwords costs a full hash check each: after repeated failures the pair is refused
+    // without one for a while.
+    const std::string clientAddress = mustVerifyPassword ? request.clientAddress() : std::string();
+    if (mustVerifyPassword && m_LoginThrottle->IsThrottled(userName, clientAddress)) {
+        error = kWrongCredentials;
+        return;
+    }
+
     Web::TCDBWebUsers users;
     const Accessories::TCRecordID requestUserID = request.GetUserID();
     DB::TCDBIterator user = requestUserID.IsNotNull() ? users.SelectPrimary(requestUserID)
                                                       : users.Select("*", Table_WebUsers::NAME == userName);
     if (user.IsEnd()) {
+        if (mustVerifyPassword) NoteFailedLogin(*m_LoginThrottle, userName, clientAddress);
         error = kWrongCredentials;
         return;
     }
@@ -53,10 +76,14 @@ void KnaMain::AuthenticateRequest(KnaWebRequest& request, std::string& error, Ac
         request.SetUserID(userID);
         request.SetUserName(userName);
     }
-    if (mustVerifyPassword && !TCCryptoUtil::DBWebUser_VerifyPassword(
-                                  password, user.Field(Table_WebUsers::PASSWORD_HASH).get_AsString())) {
-        error = kWrongCredentials;
-        return;
+    if (mustVerifyPassword) {
+        if (!TCCryptoUtil::DBWebUser_VerifyPassword(
+                password, user.Field(Table_WebUsers::PASSWORD_HASH).get_AsString())) {
+            NoteFailedLogin(*m_LoginThrottle, userName, clientAddress);
+            error = kWrongCredentials;
+            return;
+        }
+        m_LoginThrottle->RecordSuccess(userName, clientAddress);
     }
 
     if (!request.VerifyCloudWebApiRights()) {

@@ -6,6 +6,7 @@
 #include "DB/Tables/SystemTables.h"
 #include "Debug/TCDebug.h"
 #include "KnaEventWebHookProcessor.h"
+#include "KnaLoginThrottle.h"
 #include "Property/AccessProp.h"
 #include "Property/TCProperties.h"
 #include "Property/TCPropertyCollection.h"
@@ -27,6 +28,10 @@ bool ReadBoolSetting(const Property::TCPropertyID& id) {
     return Property::GetProperty(id, Accessories::TCRecordID(), "")
         .get_AsBool(Accessories::TCNullTypes<bool>())
         .get_Value(false);
+}
+
+int ReadIntSetting(const Property::TCPropertyID& id) {
+    return Property::GetProperty(id, Accessories::TCRecordID(), "").get_AsInteger(0);
 }
 
 } // namespace
@@ -98,6 +103,8 @@ void KnaMain::ReloadSettings() {
             plainHttpAllowed = serverConfig.Get("https-port", "").empty();
     }
     m_PlainHttpAllowed = plainHttpAllowed;
+    m_LoginThrottle->Configure(ReadIntSetting(AccessProp::GeneralWebApiSettings_LoginThrottle_MaxFailures),
+                               ReadIntSetting(AccessProp::GeneralWebApiSettings_LoginThrottle_WindowSeconds));
     ReloadKeynodes();
 }
 
@@ -136,7 +143,9 @@ void KnaMain::OnPropertyChanges(Property::TENotificationType type,
                                 const Property::TCCommonPropertyObject& property) {
     m_WebHookProcessor->OnPropertyChanges(type, property);
     if (property.get_ID() == AccessProp::GeneralWebApiSettings_Enabled ||
-        property.get_ID() == AccessProp::GeneralWebApiSettings_HTTPSOnlyIfEnabled) {
+        property.get_ID() == AccessProp::GeneralWebApiSettings_HTTPSOnlyIfEnabled ||
+        property.get_ID() == AccessProp::GeneralWebApiSettings_LoginThrottle_MaxFailures ||
+        property.get_ID() == AccessProp::GeneralWebApiSettings_LoginThrottle_WindowSeconds) {
         ReloadSettings();
         if (IsDebugLevel(DEBUG_WEBAPI))
             SendDebugOutput(DEBUG_WEBAPI, "KeynodeApi thread property change event");

@@ -11,9 +11,11 @@
 #include "Handlers/KnaBaseHandler.h"
 #include "JsonTypes/KnaJson_Error.h"
 #include "KnaException.h"
+#include "KnaLoginThrottle.h"
 #include "KnaMain.h"
 #include "Net/TCIPNetworkInterfaceSettings.h"
 #include "Property/AccessProp.h"
+#include "Property/TCProperties.h"
 #include "support/ApiTestData.h"
 #include "support/FakeWebExchange.h"
 #include "Json/TCJsonParsingException.h"
@@ -355,6 +357,38 @@ TEST_F(PipelineCoreTest, EveryFailedCheckWritesExactlyOneEvent) {
                                         Detail(KeynodeWebApi::Member_HttpErrorCode, "503")}),
               DetailTexts(events[0]));
     EXPECT_TRUE(response.Headers.empty());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(PipelineCoreTest, RepeatedWrongPasswordsThrottleThatUserFromThatAddressOnly) {
+    SetBoolSetting(AccessProp::GeneralWebApiSettings_Enabled, true);
+    Property::SetProperty(AccessProp::GeneralWebApiSettings_LoginThrottle_MaxFailures, "3",
+                          Accessories::TCRecordID(), "api-test");
+    KnaMain api(1);
+    api.ReloadSettings();
+    auto login = [&](const std::string& password, const std::string& address) {
+        FakeWebRequest request = HttpRequest("/api/v1/info/api");
+        request.Authorization = "Basic " + TCCryptoUtil::Base64Encode("admin:" + password);
+        request.ClientAddress = address;
+        return Run(api, request);
+    };
+    const int64_t before = LastEventID();
+    for (int attempt = 0; attempt < 3; ++attempt)
+        EXPECT_EQ(401, login("guess", "10.0.0.7").Status);
+    // Now even the right password is refused from there, with the usual answer.
+    const FakeWebResponse refused = login("secret", "10.0.0.7");
+    EXPECT_EQ(401, refused.Status);
+    EXPECT_EQ(ErrorBody(1, "Wrong username/password or API access not allowed"), refused.Body());
+    EXPECT_EQ(200, login("secret", "10.0.0.8").Status);
+
+    int throttled = 0;
+    for (const Event::TCEventRecord& event : EventsAfter(before))
+        throttled += event.Type == KeynodeWebApi::Type_LoginThrottled;
+    EXPECT_EQ(1, throttled);
+    EXPECT_GT(api.GetLoginThrottle().RemainingMs("admin", "10.0.0.7"), 0);
 }
 
 } // namespace

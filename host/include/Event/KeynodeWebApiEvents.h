@@ -15,6 +15,7 @@ inline constexpr TCEventTypeID Type_Restored{12004, "KeynodeWebApi.Restored"};
 inline constexpr TCEventTypeID Type_EventWebHookProcessingFailed{
     12005, "KeynodeWebApi.EventWebHookProcessingFailed"};
 inline constexpr TCEventTypeID Type_ApiActionExecuted{12006, "KeynodeWebApi.ApiActionExecuted"};
+inline constexpr TCEventTypeID Type_LoginThrottled{12007, "KeynodeWebApi.LoginThrottled"};
 
 inline constexpr TCEventDetailID Member_UserErrorMessage{12100, "KeynodeWebApi.UserErrorMessage"};
 inline constexpr TCEventDetailID Member_UserErrorCode{12101, "KeynodeWebApi.UserErrorCode"};

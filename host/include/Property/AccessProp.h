@@ -12,6 +12,12 @@ inline constexpr TCPropertyID GeneralWebApiSettings_Enabled{3700, "GeneralWebApi
                                                             TEPropertyType::Bool};
 inline constexpr TCPropertyID GeneralWebApiSettings_HTTPSOnlyIfEnabled{
     3701, "GeneralWebApiSettings_HTTPSOnlyIfEnabled", TEPropertyType::Bool};
+// Failed Basic authentications of one user name from one client address within the window (seconds)
+// after which that pair is throttled; unset or below 1: 10 within 60 s.
+inline constexpr TCPropertyID GeneralWebApiSettings_LoginThrottle_MaxFailures{
+    3702, "GeneralWebApiSettings_LoginThrottle_MaxFailures", TEPropertyType::Integer};
+inline constexpr TCPropertyID GeneralWebApiSettings_LoginThrottle_WindowSeconds{
+    3703, "GeneralWebApiSettings_LoginThrottle_WindowSeconds", TEPropertyType::Integer};
 
 inline constexpr TCPropertyID GeneralWebApiSettings_EventWebHook_Enabled{
     3710, "GeneralWebApiSettings_EventWebHook_Enabled", TEPropertyType::Bool};

@@ -10,8 +10,9 @@ constexpr TCEventTypeID kEventTypes[] = {
     KeynodeWebApi::Type_RequestFailed,     KeynodeWebApi::Type_Unauthorized,
     KeynodeWebApi::Type_InternalError,     KeynodeWebApi::Type_ConnectionFailed,
     KeynodeWebApi::Type_Restored,          KeynodeWebApi::Type_EventWebHookProcessingFailed,
-    KeynodeWebApi::Type_ApiActionExecuted, AccessEvent::Type_DoorCommanded,
-    AccessEvent::Type_AccessGranted,       AccessEvent::Type_AccessDenied,
+    KeynodeWebApi::Type_ApiActionExecuted, KeynodeWebApi::Type_LoginThrottled,
+    AccessEvent::Type_DoorCommanded,       AccessEvent::Type_AccessGranted,
+    AccessEvent::Type_AccessDenied,
 };
 
 constexpr TCEventDetailID kEventDetails[] = {

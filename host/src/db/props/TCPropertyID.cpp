@@ -7,6 +7,8 @@ const std::vector<const TCPropertyID*>& TCPropertyID::All() {
     static const std::vector<const TCPropertyID*> all = {
         &AccessProp::GeneralWebApiSettings_Enabled,
         &AccessProp::GeneralWebApiSettings_HTTPSOnlyIfEnabled,
+        &AccessProp::GeneralWebApiSettings_LoginThrottle_MaxFailures,
+        &AccessProp::GeneralWebApiSettings_LoginThrottle_WindowSeconds,
         &AccessProp::GeneralWebApiSettings_EventWebHook_Enabled,
         &AccessProp::GeneralWebApiSettings_EventWebHook_URL,
         &AccessProp::GeneralWebApiSettings_EventWebHook_UserName,
