@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "Crypto/TCCryptoUtil.h"
+#include "DB/TCDBTransaction.h"
 #include "DB/Tables/WebTables.h"
 #include "KnaBasicAuthorization.h"
 
@@ -17,6 +18,25 @@ const int kCloudRightAllMethods = 4;
 bool IsOne(DB::TCDBIterator& row, const DB::TCDBFieldSpec& column) {
     const auto value = row.Field(column).get_AsNullInt();
     return value.IsNotNull() && value.get_Value() == 1;
+}
+
+// Replaces a hash made with an older, costlier setting by one at today's cost, unless the password
+// changed meanwhile. A failure only leaves the old hash, which keeps verifying.
+void RehashPassword(const Accessories::TCRecordID& userID, const std::string& verifiedHash,
+                    const std::string& password) {
+    try {
+        const std::string newHash = TCCryptoUtil::DBWebUser_HashPassword(password);
+        DB::TCDBTransaction transaction;
+        transaction.Begin();
+        Web::TCDBWebUsers users;
+        auto user = users.SelectPrimary(userID);
+        if (user.IsEnd() || user.Field(Table_WebUsers::PASSWORD_HASH).get_AsString() != verifiedHash) return;
+        user.Field(Table_WebUsers::PASSWORD_HASH).set_AsString(newHash);
+        user.Save();
+        transaction.Commit();
+    } catch (const std::exception&) {
+        // The old hash stays; the next login tries again.
+    }
 }
 
 } // namespace
@@ -53,10 +73,13 @@ void KnaMain::AuthenticateRequest(KnaWebRequest& request, std::string& error, Ac
         request.SetUserID(userID);
         request.SetUserName(userName);
     }
-    if (mustVerifyPassword && !TCCryptoUtil::DBWebUser_VerifyPassword(
-                                  password, user.Field(Table_WebUsers::PASSWORD_HASH).get_AsString())) {
-        error = kWrongCredentials;
-        return;
+    if (mustVerifyPassword) {
+        const std::string storedHash = user.Field(Table_WebUsers::PASSWORD_HASH).get_AsString();
+        if (!TCCryptoUtil::DBWebUser_VerifyPassword(password, storedHash)) {
+            error = kWrongCredentials;
+            return;
+        }
+        if (TCCryptoUtil::DBWebUser_NeedsRehash(storedHash)) RehashPassword(userID, storedHash, password);
     }
 
     if (!request.VerifyCloudWebApiRights()) {
