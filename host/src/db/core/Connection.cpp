@@ -4,6 +4,7 @@
 #include "db/core/DatabaseInstance.h"
 #include "db/core/SqliteError.h"
 
+#include <chrono>
 #include <sqlite3.h>
 
 namespace DB::Core {
@@ -50,13 +51,17 @@ Connection::Connection(std::shared_ptr<const DatabaseInstance> instance) : m_Ins
     Configure();
 }
 
-Connection::~Connection() = default;
+Connection::~Connection() {
+    // A thread that ends inside a write must not leave the other writers waiting for ever; closing the
+    // handle rolls the transaction back.
+    EndWriterTurn();
+}
 
 void Connection::Configure() {
     sqlite3* db = m_Db.get();
     sqlite3_extended_result_codes(db, 1);
     sqlite3_busy_timeout(db, DEFAULT_BUSY_TIMEOUT_MS);
-    const auto mode = Query("PRAGMA journal_mode=WAL");
+    const auto mode = m_Statements->Get("PRAGMA journal_mode=WAL").Query({});
     if (mode.empty() || mode[0].empty() || !std::holds_alternative<std::string>(mode[0][0].get_Storage()) ||
         std::get<std::string>(mode[0][0].get_Storage()) != "wal")
         throw TCException(__FILE__, __LINE__, "cannot switch " + m_Instance->get_Path() + " to WAL journal");
@@ -65,15 +70,45 @@ void Connection::Configure() {
     sqlite3_update_hook(db, &Connection::OnRowChanged, this);
 }
 
+Statement& Connection::Prepare(const std::string& sql) {
+    Statement& statement = m_Statements->Get(sql);
+    if (m_LevelMarks.empty()) {
+        if (!statement.IsReadOnly()) {
+            EndRead();
+        } else if (!m_ReadOpen && InReadScope()) {
+            Control("BEGIN DEFERRED");
+            m_ReadOpen = true;
+        }
+    }
+    return statement;
+}
+
+void Connection::Control(const std::string& sql) {
+    m_Statements->Get(sql).Execute({});
+}
+
 std::vector<Row> Connection::Query(const std::string& sql, const std::vector<TCDBParam>& params) {
-    return m_Statements->Get(sql).Query(params);
+    return Prepare(sql).Query(params);
 }
 
 int Connection::Execute(const std::string& sql, const std::vector<TCDBParam>& params) {
-    return m_Statements->Get(sql).Execute(params);
+    return Prepare(sql).Execute(params);
+}
+
+void Connection::EndRead() {
+    if (!m_ReadOpen) return;
+    m_ReadOpen = false;
+    if (sqlite3_get_autocommit(m_Db.get())) return;
+    // A read has nothing to keep: should COMMIT fail, ROLLBACK ends the transaction just as well.
+    try {
+        Control("COMMIT");
+    } catch (const TCException&) {
+        Control("ROLLBACK");
+    }
 }
 
 void Connection::ExecuteScript(const std::string& sql, const std::string& what) {
+    if (m_LevelMarks.empty()) EndRead();
     const int rc = sqlite3_exec(m_Db.get(), sql.c_str(), nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) ThrowSqliteError(m_Db.get(), rc, what);
 }
@@ -81,26 +116,55 @@ void Connection::ExecuteScript(const std::string& sql, const std::string& what) 
 void Connection::Begin(int busyTimeoutMs, bool readOnly) {
     const int level = get_Depth() + 1;
     if (level == 1) {
-        BusyTimeoutOverride timeout(m_Db.get(), busyTimeoutMs);
-        // IMMEDIATE takes the write lock now: a deferred transaction upgrading later could fail at once
-        // with SQLITE_BUSY instead of waiting, when another writer got in between.
-        Execute(readOnly ? "BEGIN DEFERRED" : "BEGIN IMMEDIATE");
+        EndRead();
+        if (readOnly) {
+            Control("BEGIN DEFERRED");
+        } else {
+            BeginWrite(busyTimeoutMs < 0 ? DEFAULT_BUSY_TIMEOUT_MS : busyTimeoutMs);
+        }
     } else {
-        Execute("SAVEPOINT " + SavepointName(level));
+        Control("SAVEPOINT " + SavepointName(level));
     }
     m_LevelMarks.push_back(m_PendingChanges.size());
+}
+
+void Connection::BeginWrite(int busyTimeoutMs) {
+    using namespace std::chrono;
+    const auto start = steady_clock::now();
+    if (!m_Instance->get_Writers().Acquire(milliseconds(busyTimeoutMs)))
+        throw TCException(__FILE__, __LINE__,
+                          "database is busy [other writers of this process held it longer than " +
+                              std::to_string(busyTimeoutMs) + " ms]");
+    m_WriterTurn = true;
+    try {
+        const auto waited = duration_cast<milliseconds>(steady_clock::now() - start).count();
+        BusyTimeoutOverride timeout(m_Db.get(), int(std::max<long long>(0, busyTimeoutMs - waited)));
+        // IMMEDIATE takes the write lock now: a deferred transaction upgrading later could fail at once
+        // with SQLITE_BUSY instead of waiting, when another writer got in between.
+        Control("BEGIN IMMEDIATE");
+    } catch (...) {
+        EndWriterTurn();
+        throw;
+    }
+}
+
+void Connection::EndWriterTurn() {
+    if (!m_WriterTurn) return;
+    m_WriterTurn = false;
+    m_Instance->get_Writers().Release();
 }
 
 void Connection::Commit() {
     const int level = get_Depth();
     if (level == 0) throw TCException(__FILE__, __LINE__, "commit without a transaction");
     if (level > 1) {
-        Execute("RELEASE " + SavepointName(level));
+        Control("RELEASE " + SavepointName(level));
         m_LevelMarks.pop_back();
         return;
     }
-    Execute("COMMIT");
+    Control("COMMIT");
     m_LevelMarks.clear();
+    EndWriterTurn();
     std::vector<TCDBChange> changes;
     changes.swap(m_PendingChanges);
     for (const TCDBChange& change : changes)
@@ -116,13 +180,15 @@ void Connection::Rollback() {
     // After some errors (disk full, I/O) SQLite has already rolled the whole transaction back.
     if (sqlite3_get_autocommit(m_Db.get())) {
         m_PendingChanges.clear();
+        EndWriterTurn();
         return;
     }
     if (level == 1) {
-        Execute("ROLLBACK");
+        Control("ROLLBACK");
+        EndWriterTurn();
     } else {
-        Execute("ROLLBACK TO " + SavepointName(level));
-        Execute("RELEASE " + SavepointName(level));
+        Control("ROLLBACK TO " + SavepointName(level));
+        Control("RELEASE " + SavepointName(level));
     }
 }
 
