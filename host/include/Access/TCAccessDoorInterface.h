@@ -7,6 +7,8 @@
 #include "Mail/TCKnmsMailMessage.h"
 #include "Mail/TCKnmsRecords.h"
 
+#pragma GCC visibility push(default)
+
 class TCKnmsServiceProxy;
 
 // The last reported state of one door. Null parts were never reported.
@@ -44,3 +46,5 @@ private:
     std::map<Accessories::TCRecordID, TCDoorState> m_States;
     std::set<Accessories::TCRecordID> m_OfflineKeynodes;
 };
+
+#pragma GCC visibility pop

@@ -3,6 +3,8 @@
 #include <istream>
 #include <string>
 
+#pragma GCC visibility push(default)
+
 // Work factors of an argon2id password hash.
 struct TCPasswordHashCost {
     unsigned long long OpsLimit;
@@ -37,3 +39,5 @@ public:
     // The whole content of the stream from its start, whatever was read from it before.
     static std::string StreamToString(std::istream& stream);
 };
+
+#pragma GCC visibility pop

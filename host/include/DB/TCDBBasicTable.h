@@ -4,6 +4,8 @@
 
 #include "DB/TCDBIterator.h"
 
+#pragma GCC visibility push(default)
+
 namespace DB {
 
 // Static description of a table: its number, SQL name, primary key and columns.
@@ -70,3 +72,5 @@ private:
 };
 
 } // namespace DB
+
+#pragma GCC visibility pop

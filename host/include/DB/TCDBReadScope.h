@@ -1,5 +1,7 @@
 #pragma once
 
+#pragma GCC visibility push(default)
+
 namespace DB {
 
 // While one is alive on a thread, the thread's reads outside a transaction share one read transaction:
@@ -15,3 +17,5 @@ public:
 };
 
 } // namespace DB
+
+#pragma GCC visibility pop

@@ -1,4 +1,6 @@
 #pragma once
+
+#pragma GCC visibility push(default)
 // The mail classes the units exchange and the record types they carry. Each record type lists its fields
 // in record order and the mail classes whose records it describes.
 
@@ -59,3 +61,5 @@ struct TCKnmsCardQueryObject {
 };
 
 } // namespace Access
+
+#pragma GCC visibility pop
