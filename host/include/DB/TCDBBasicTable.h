@@ -63,7 +63,8 @@ protected:
 
 private:
     TCDBWhere EffectiveWhere(const TCDBWhere& where) const;
-    TCDBIterator Run(const TCDBWhere& where, const TCDBOrder& order, int limit, int skip);
+    // `byKey`: the where selects at most one row by its primary key.
+    TCDBIterator Run(const TCDBWhere& where, const TCDBOrder& order, int limit, int skip, bool byKey = false);
 
     const TCDBTableSpec& m_Spec;
     bool m_SelectExternalID = false;

@@ -12,6 +12,7 @@ namespace DB::Core {
 namespace {
 
 constexpr size_t STATEMENT_CACHE_SIZE = 128;
+constexpr size_t REMEMBERED_SELECTS = 64;
 
 std::string SavepointName(int level) {
     return "level" + std::to_string(level);
@@ -95,9 +96,26 @@ int Connection::Execute(const std::string& sql, const std::vector<TCDBParam>& pa
     return Prepare(sql).Execute(params);
 }
 
+std::vector<Row> Connection::QueryOneRemembered(const std::string& sql,
+                                                const std::vector<TCDBParam>& params) {
+    Statement& statement = Prepare(sql);
+    if (!m_ReadOpen || !m_LevelMarks.empty()) return statement.Query(params);
+    RememberedKey key{sql, {}};
+    key.second.reserve(params.size());
+    for (const TCDBParam& param : params)
+        key.second.push_back(param.get_Storage());
+    const auto found = m_Remembered.find(key);
+    if (found != m_Remembered.end()) return found->second;
+    std::vector<Row> rows = statement.Query(params);
+    if (rows.size() <= 1 && m_Remembered.size() < REMEMBERED_SELECTS)
+        m_Remembered.emplace(std::move(key), rows);
+    return rows;
+}
+
 void Connection::EndRead() {
     if (!m_ReadOpen) return;
     m_ReadOpen = false;
+    m_Remembered.clear();
     if (sqlite3_get_autocommit(m_Db.get())) return;
     // A read has nothing to keep: should COMMIT fail, ROLLBACK ends the transaction just as well.
     try {

@@ -1,6 +1,8 @@
 #pragma once
+#include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "DB/TCDBChangeNotifier.h"
@@ -31,6 +33,10 @@ public:
 
     std::vector<Row> Query(const std::string& sql, const std::vector<TCDBParam>& params = {});
     int Execute(const std::string& sql, const std::vector<TCDBParam>& params = {});
+    // Query for selects of at most one row looked up by key. Inside the read scope's transaction every
+    // run of the same select sees the same snapshot, so its rows are remembered until the transaction
+    // ends: a request that reads one row again and again reads it once.
+    std::vector<Row> QueryOneRemembered(const std::string& sql, const std::vector<TCDBParam>& params);
     // Runs SQL text of any number of statements without values (schema set-up). `what` names it in errors.
     void ExecuteScript(const std::string& sql, const std::string& what);
 
@@ -41,6 +47,11 @@ public:
     void Commit();   // ends the innermost level
     void Rollback(); // undoes the innermost level
     int get_Depth() const { return int(m_LevelMarks.size()); }
+    size_t get_PendingChangeCount() const { return m_PendingChanges.size(); }
+    // Forgets the changes reported after the first `count` (of a statement that failed).
+    void DropPendingChanges(size_t count) {
+        if (count < m_PendingChanges.size()) m_PendingChanges.resize(count);
+    }
     // Ends the read transaction of the read scope, if one is open.
     void EndRead();
 
@@ -63,8 +74,10 @@ private:
     std::unique_ptr<StatementCache> m_Statements;
     std::vector<size_t> m_LevelMarks; // per open level: how many changes were pending when it began
     std::vector<TCDBChange> m_PendingChanges;
-    bool m_ReadOpen = false;   // the read scope's transaction is open
-    bool m_WriterTurn = false; // this connection holds the process's writer turn
+    using RememberedKey = std::pair<std::string, std::vector<TCDBParam::Storage>>;
+    std::map<RememberedKey, std::vector<Row>> m_Remembered; // while m_ReadOpen
+    bool m_ReadOpen = false;                                // the read scope's transaction is open
+    bool m_WriterTurn = false;                              // this connection holds the process's writer turn
 };
 
 } // namespace DB::Core

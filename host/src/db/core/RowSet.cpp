@@ -100,7 +100,7 @@ void SaveRow(TCDBRowSet& rows, TCDBRow& row) {
     if (!row.IsNew && !anyChanged && row.PendingExternalID.IsNull()) return;
 
     Connection& connection = ThreadConnection();
-    WriteScope scope(connection);
+    WriteScope scope(connection, row.PendingExternalID.IsNull());
     std::vector<TCDBCell> stored;
     if (row.IsNew)
         Insert(connection, rows, row, stored);

@@ -44,14 +44,14 @@ int TCDBBasicTable::get_MasterSlaveMode() {
 
 void TCDBBasicTable::set_MasterSlaveMode(int mode) {
     Core::Connection& connection = Core::ThreadConnection();
-    Core::WriteScope scope(connection);
+    Core::WriteScope scope(connection, true);
     connection.Execute("INSERT OR REPLACE INTO SystemSettings (NAME, VALUE) VALUES (?, ?)",
                        {"MasterSlaveMode", std::to_string(mode)});
     scope.Commit();
 }
 
 TCDBIterator TCDBBasicTable::SelectPrimary(const Accessories::TCRecordID& id) {
-    return Run(*m_Spec.IDField == TCDBParam(id), TCDBOrder(), 0, 0);
+    return Run(*m_Spec.IDField == TCDBParam(id), TCDBOrder(), 0, 0, true);
 }
 
 TCDBIterator TCDBBasicTable::SelectAll() {
@@ -72,7 +72,7 @@ int64_t TCDBBasicTable::SelectCount(const std::string& /*fields*/, const TCDBWhe
     std::string sql = "SELECT COUNT(*) FROM " + Core::QuoteName(m_Spec.Name);
     std::vector<TCDBParam> params;
     AppendWhereAndOrder(sql, params, EffectiveWhere(where), TCDBOrder());
-    return Core::AsInt64(Core::ThreadConnection().Query(sql, params).at(0).at(0));
+    return Core::AsInt64(Core::ThreadConnection().QueryOneRemembered(sql, params).at(0).at(0));
 }
 
 TCDBSubSelect TCDBBasicTable::GetSelect(const TCDBFieldSpec& column, const TCDBWhere& where,
@@ -99,7 +99,7 @@ int TCDBBasicTable::DeleteWhere(const TCDBWhere& where) {
     std::vector<TCDBParam> params;
     AppendWhereAndOrder(sql, params, where, TCDBOrder());
     Core::Connection& connection = Core::ThreadConnection();
-    Core::WriteScope scope(connection);
+    Core::WriteScope scope(connection, true);
     // Counts only this table's rows: SQLite leaves rows removed by cascades and triggers out.
     const int deleted = connection.Execute(sql, params);
     scope.Commit();
@@ -131,7 +131,8 @@ TCDBWhere TCDBBasicTable::EffectiveWhere(const TCDBWhere& where) const {
     return where && granted;
 }
 
-TCDBIterator TCDBBasicTable::Run(const TCDBWhere& where, const TCDBOrder& order, int limit, int skip) {
+TCDBIterator TCDBBasicTable::Run(const TCDBWhere& where, const TCDBOrder& order, int limit, int skip,
+                                 bool byKey) {
     const std::string table = Core::QuoteName(m_Spec.Name);
     std::string sql = "SELECT " + Core::ColumnList(m_Spec);
     std::vector<TCDBParam> params;
@@ -163,7 +164,8 @@ TCDBIterator TCDBBasicTable::Run(const TCDBWhere& where, const TCDBOrder& order,
 
     auto rowSet = std::make_unique<TCDBRowSet>(m_Spec);
     const size_t columnCount = rowSet->Columns.size();
-    for (auto& values : Core::ThreadConnection().Query(sql, params)) {
+    Core::Connection& connection = Core::ThreadConnection();
+    for (auto& values : byKey ? connection.QueryOneRemembered(sql, params) : connection.Query(sql, params)) {
         TCDBRow row;
         row.Cells.reserve(columnCount);
         for (size_t i = 0; i < columnCount; ++i)
