@@ -5,6 +5,7 @@
 #include "db/core/SqliteError.h"
 
 #include <chrono>
+#include <mutex>
 #include <sqlite3.h>
 
 namespace DB::Core {
@@ -35,6 +36,13 @@ private:
     bool m_Active;
 };
 
+// SQLite's memory statistics take a process-wide mutex on every allocation, and nothing reads them. The
+// setting must come before SQLite initialises, that is before the first connection opens.
+void DisableMemoryStatistics() {
+    static std::once_flag once;
+    std::call_once(once, [] { sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0); });
+}
+
 } // namespace
 
 void Connection::Closer::operator()(sqlite3* db) const {
@@ -42,6 +50,7 @@ void Connection::Closer::operator()(sqlite3* db) const {
 }
 
 Connection::Connection(std::shared_ptr<const DatabaseInstance> instance) : m_Instance(std::move(instance)) {
+    DisableMemoryStatistics();
     sqlite3* raw = nullptr;
     // Each connection belongs to one thread, so SQLite's own per-connection mutex is not needed.
     const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
@@ -69,6 +78,12 @@ void Connection::Configure() {
     // A committed write must survive a power cut; WAL with NORMAL may lose the last commits.
     ExecuteScript("PRAGMA synchronous=FULL; PRAGMA foreign_keys=ON;", "connection settings");
     sqlite3_update_hook(db, &Connection::OnRowChanged, this);
+}
+
+const TableSql& Connection::SqlOf(const TCDBTableSpec& spec) {
+    auto& sql = m_TableSql[&spec];
+    if (!sql) sql = std::make_unique<const TableSql>(spec);
+    return *sql;
 }
 
 Statement& Connection::Prepare(const std::string& sql) {

@@ -2,11 +2,13 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "DB/TCDBChangeNotifier.h"
 #include "db/core/Statement.h"
+#include "db/core/TableSql.h"
 
 struct sqlite3;
 
@@ -29,6 +31,7 @@ public:
     Connection& operator=(const Connection&) = delete;
 
     const DatabaseInstance& get_Instance() const { return *m_Instance; }
+    const TableSql& SqlOf(const TCDBTableSpec& spec);
     sqlite3* get_Handle() const { return m_Db.get(); }
 
     std::vector<Row> Query(const std::string& sql, const std::vector<TCDBParam>& params = {});
@@ -74,6 +77,7 @@ private:
     std::unique_ptr<StatementCache> m_Statements;
     std::vector<size_t> m_LevelMarks; // per open level: how many changes were pending when it began
     std::vector<TCDBChange> m_PendingChanges;
+    std::unordered_map<const TCDBTableSpec*, std::unique_ptr<const TableSql>> m_TableSql;
     using RememberedKey = std::pair<std::string, std::vector<TCDBParam::Storage>>;
     std::map<RememberedKey, std::vector<Row>> m_Remembered; // while m_ReadOpen
     bool m_ReadOpen = false;                                // the read scope's transaction is open
