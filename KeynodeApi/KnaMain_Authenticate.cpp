@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "Crypto/TCCryptoUtil.h"
+#include "DB/TCDBTransaction.h"
 #include "DB/Tables/WebTables.h"
 #include "Event/KeynodeWebApiEvents.h"
 #include "Event/TCClientEvent.h"
@@ -31,6 +32,25 @@ void NoteFailedLogin(KnaLoginThrottle& throttle, const std::string& userName,
                  .set_Value("Logins of user '%s' from %s refused for %lld s after repeated wrong passwords",
                             userName.c_str(), clientAddress.c_str(),
                             static_cast<long long>(throttle.RemainingMs(userName, clientAddress) / 1000));
+}
+
+// Replaces a hash made with an older, costlier setting by one at today's cost, unless the password
+// changed meanwhile. A failure only leaves the old hash, which keeps verifying.
+void RehashPassword(const Accessories::TCRecordID& userID, const std::string& verifiedHash,
+                    const std::string& password) {
+    try {
+        const std::string newHash = TCCryptoUtil::DBWebUser_HashPassword(password);
+        DB::TCDBTransaction transaction;
+        transaction.Begin();
+        Web::TCDBWebUsers users;
+        auto user = users.SelectPrimary(userID);
+        if (user.IsEnd() || user.Field(Table_WebUsers::PASSWORD_HASH).get_AsString() != verifiedHash) return;
+        user.Field(Table_WebUsers::PASSWORD_HASH).set_AsString(newHash);
+        user.Save();
+        transaction.Commit();
+    } catch (const std::exception&) {
+        // The old hash stays; the next login tries again.
+    }
 }
 
 } // namespace
@@ -77,13 +97,14 @@ void KnaMain::AuthenticateRequest(KnaWebRequest& request, std::string& error, Ac
         request.SetUserName(userName);
     }
     if (mustVerifyPassword) {
-        if (!TCCryptoUtil::DBWebUser_VerifyPassword(
-                password, user.Field(Table_WebUsers::PASSWORD_HASH).get_AsString())) {
+        const std::string storedHash = user.Field(Table_WebUsers::PASSWORD_HASH).get_AsString();
+        if (!TCCryptoUtil::DBWebUser_VerifyPassword(password, storedHash)) {
             NoteFailedLogin(*m_LoginThrottle, userName, clientAddress);
             error = kWrongCredentials;
             return;
         }
         m_LoginThrottle->RecordSuccess(userName, clientAddress);
+        if (TCCryptoUtil::DBWebUser_NeedsRehash(storedHash)) RehashPassword(userID, storedHash, password);
     }
 
     if (!request.VerifyCloudWebApiRights()) {

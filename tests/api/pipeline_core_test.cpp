@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "Crypto/TCCryptoUtil.h"
+#include "DB/Tables/WebTables.h"
 #include "Event/KeynodeWebApiEvents.h"
 #include "Handlers/KnaBaseHandler.h"
 #include "JsonTypes/KnaJson_Error.h"
@@ -89,6 +90,41 @@ TEST_F(PipelineCoreTest, HttpsOnlyRefusesPlainHttpFromRemoteAddressesOnly) {
         EXPECT_EQ(200, response.Status) << address;
         EXPECT_EQ(kApiInfoBody, response.Body());
     }
+}
+
+// A hash from the days of the costlier setting is replaced at the first login that proves the password,
+// and the new one verifies from then on.
+TEST_F(PipelineCoreTest, ASuccessfulLoginRehashesAPasswordOfTheOlderCost) {
+    SetBoolSetting(AccessProp::GeneralWebApiSettings_Enabled, true);
+    const auto storedHash = [] {
+        Web::TCDBWebUsers users;
+        return users.Select("*", Table_WebUsers::NAME == "admin")
+            .Field(Table_WebUsers::PASSWORD_HASH)
+            .get_AsString();
+    };
+    {
+        Web::TCDBWebUsers users;
+        auto admin = users.Select("*", Table_WebUsers::NAME == "admin");
+        admin.Field(Table_WebUsers::PASSWORD_HASH)
+            .set_AsString(TCCryptoUtil::DBWebUser_HashPassword("secret", {2, 64 * 1024 * 1024}));
+        admin.Save();
+    }
+    const std::string older = storedHash();
+    KnaMain api(1);
+    api.ReloadSettings();
+
+    FakeWebRequest wrong = HttpRequest("/api/v1/info/api");
+    wrong.Authorization = "Basic " + TCCryptoUtil::Base64Encode("admin:wrong");
+    EXPECT_EQ(401, Run(api, wrong).Status);
+    EXPECT_EQ(older, storedHash());
+
+    FakeWebRequest right = HttpRequest("/api/v1/info/api");
+    EXPECT_EQ(200, Run(api, right).Status);
+    const std::string rehashed = storedHash();
+    EXPECT_NE(rehashed.find("$m=19456,t=2,"), std::string::npos) << rehashed;
+    EXPECT_TRUE(TCCryptoUtil::DBWebUser_VerifyPassword("secret", rehashed));
+    EXPECT_EQ(200, Run(api, right).Status);
+    EXPECT_EQ(rehashed, storedHash());
 }
 
 TEST_F(PipelineCoreTest, PlainHttpStaysAllowedWithoutARealHttpsPort) {

@@ -3,6 +3,8 @@
 #include "Accessories/TCRecordID.h"
 #include "Accessories/TCUTCTime.h"
 
+#pragma GCC visibility push(default)
+
 // How a controller decides whether a presented card opens a door, from the access configuration in the
 // database. The clock is an argument, so that the decision can be checked at any moment.
 namespace Access {
@@ -47,3 +49,5 @@ TEAccessDenial DecideAccess(const Accessories::TCRecordID& cardID, const Accesso
                             const TCLocalTime& now);
 
 } // namespace Access
+
+#pragma GCC visibility pop

@@ -10,6 +10,8 @@
 #include "Mail/TCKnmsMailMessage.h"
 #include "Mail/TCKnmsRecords.h"
 
+#pragma GCC visibility push(default)
+
 class TCKnmsServiceProxy;
 class TCKnmsServiceName;
 
@@ -81,3 +83,5 @@ private:
     std::map<Accessories::TCRecordID, TCKnownState> m_States;
     std::set<Accessories::TCRecordID> m_OfflineKeynodes;
 };
+
+#pragma GCC visibility pop

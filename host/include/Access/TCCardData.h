@@ -5,6 +5,8 @@
 #include "Accessories/TCNullTypes.h"
 #include "Accessories/TCRecordID.h"
 
+#pragma GCC visibility push(default)
+
 namespace Access {
 
 // The number a card's chip answers with, and how many bits of it are significant (1 to 56). A chip ID
@@ -54,3 +56,5 @@ private:
 };
 
 } // namespace Access
+
+#pragma GCC visibility pop

@@ -1,4 +1,6 @@
 #pragma once
+
+#pragma GCC visibility push(default)
 // The door service's vocabulary: commands and the codes of a door's reported state. What each means for
 // a door is written down in docs/door-service.md.
 
@@ -38,3 +40,5 @@ enum TEDoorIntrusion : int {
 };
 
 } // namespace Access
+
+#pragma GCC visibility pop

@@ -9,6 +9,8 @@
 #include "Mail/TCKnmsServiceProxy.h"
 #include "Thread/TCThread.h"
 
+#pragma GCC visibility push(default)
+
 namespace Access {
 
 class TCDoorStates;
@@ -52,3 +54,5 @@ private:
 };
 
 } // namespace Access
+
+#pragma GCC visibility pop

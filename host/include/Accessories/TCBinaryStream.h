@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#pragma GCC visibility push(default)
+
 namespace Accessories {
 
 // A growable buffer of raw bytes (may contain zero bytes).
@@ -35,3 +37,5 @@ private:
 };
 
 } // namespace Accessories
+
+#pragma GCC visibility pop

@@ -1,6 +1,8 @@
 #pragma once
 #include <utility>
 
+#pragma GCC visibility push(default)
+
 namespace Accessories {
 
 // A value of type T that may be null. Freshly constructed or cleared it is null.
@@ -33,3 +35,5 @@ private:
 };
 
 } // namespace Accessories
+
+#pragma GCC visibility pop

@@ -2,6 +2,8 @@
 #include <cstdint>
 #include <functional>
 
+#pragma GCC visibility push(default)
+
 namespace Accessories {
 
 // Row ID of a database table that may be null (no row).
@@ -30,3 +32,5 @@ private:
 };
 
 } // namespace Accessories
+
+#pragma GCC visibility pop

@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 
+#pragma GCC visibility push(default)
+
 // Calendar date without time or zone.
 struct TCDateData {
     int Year = 0;
@@ -31,3 +33,5 @@ public:
 private:
     int64_t m_Seconds = 0;
 };
+
+#pragma GCC visibility pop

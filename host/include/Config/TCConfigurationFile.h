@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#pragma GCC visibility push(default)
+
 // A settings file of "key = value" lines. Blank lines and lines starting with '#' are skipped, as are
 // lines without '='. Key and value are trimmed of surrounding whitespace; a '#' inside a value is kept.
 // A key given twice keeps the last value.
@@ -21,3 +23,5 @@ public:
 private:
     std::map<std::string, std::string> m_Values;
 };
+
+#pragma GCC visibility pop

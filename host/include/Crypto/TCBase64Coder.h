@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <string>
 
+#pragma GCC visibility push(default)
+
 // Base64 with the standard alphabet ('+', '/').
 class TCBase64Coder {
 public:
@@ -14,3 +16,5 @@ public:
     // final character.
     static bool Decode(const std::string& text, Accessories::TCBinaryStream& out);
 };
+
+#pragma GCC visibility pop

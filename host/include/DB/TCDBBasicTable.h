@@ -4,6 +4,8 @@
 
 #include "DB/TCDBIterator.h"
 
+#pragma GCC visibility push(default)
+
 namespace DB {
 
 // Static description of a table: its number, SQL name, primary key and columns.
@@ -61,7 +63,8 @@ protected:
 
 private:
     TCDBWhere EffectiveWhere(const TCDBWhere& where) const;
-    TCDBIterator Run(const TCDBWhere& where, const TCDBOrder& order, int limit, int skip);
+    // `byKey`: the where selects at most one row by its primary key.
+    TCDBIterator Run(const TCDBWhere& where, const TCDBOrder& order, int limit, int skip, bool byKey = false);
 
     const TCDBTableSpec& m_Spec;
     bool m_SelectExternalID = false;
@@ -70,3 +73,5 @@ private:
 };
 
 } // namespace DB
+
+#pragma GCC visibility pop

@@ -6,6 +6,8 @@
 #include "Accessories/TCRecordID.h"
 #include "Thread/TCThread.h"
 
+#pragma GCC visibility push(default)
+
 namespace DB {
 
 enum class TEDBChangeType { Insert, Update, Delete };
@@ -73,3 +75,5 @@ public:
 };
 
 } // namespace DB
+
+#pragma GCC visibility pop

@@ -4,6 +4,8 @@
 
 #include "DB/TCDBWhere.h"
 
+#pragma GCC visibility push(default)
+
 namespace DB {
 
 enum class TEDBFieldType { Integer, BigInt, Bool, Text, RecordID, DateTime, Real };
@@ -34,3 +36,5 @@ private:
 };
 
 } // namespace DB
+
+#pragma GCC visibility pop

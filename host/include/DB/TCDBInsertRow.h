@@ -4,6 +4,8 @@
 
 #include "DB/TCDBBasicTable.h"
 
+#pragma GCC visibility push(default)
+
 namespace DB {
 
 // Columns and their values, in the order they are set; a null TCDBParam stores null.
@@ -17,3 +19,5 @@ inline Accessories::TCRecordID InsertRow(TCDBBasicTable&& table, const TCDBRowVa
 }
 
 } // namespace DB
+
+#pragma GCC visibility pop

@@ -6,6 +6,8 @@
 
 #include "DB/TCDBFieldSpec.h"
 
+#pragma GCC visibility push(default)
+
 namespace DB {
 
 class TCDBBasicTable;
@@ -91,3 +93,5 @@ protected:
 class TCDBAutoObject : public TCDBIterator {};
 
 } // namespace DB
+
+#pragma GCC visibility pop

@@ -1,6 +1,8 @@
 #pragma once
 #include <string>
 
+#pragma GCC visibility push(default)
+
 namespace DB {
 
 // Runs SQL without parameters or results on the calling thread's connection. For DDL of infrastructure
@@ -8,3 +10,5 @@ namespace DB {
 void ExecuteSql(const std::string& sql);
 
 } // namespace DB
+
+#pragma GCC visibility pop

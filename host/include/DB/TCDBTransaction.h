@@ -1,5 +1,7 @@
 #pragma once
 
+#pragma GCC visibility push(default)
+
 namespace DB {
 
 // A write transaction on the calling thread's connection. Begin takes the database's write lock at
@@ -25,3 +27,5 @@ private:
 };
 
 } // namespace DB
+
+#pragma GCC visibility pop

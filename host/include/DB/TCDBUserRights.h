@@ -1,6 +1,8 @@
 #pragma once
 #include "Accessories/TCRecordID.h"
 
+#pragma GCC visibility push(default)
+
 namespace DB {
 
 // Per-record rights of users (see docs/database.md). A higher level includes the lower ones.
@@ -16,3 +18,5 @@ void RevokeRecordRight(const Accessories::TCRecordID& userID, int tableID,
                        const Accessories::TCRecordID& recordID);
 
 } // namespace DB
+
+#pragma GCC visibility pop

@@ -10,6 +10,8 @@
 #include "Accessories/TCRecordID.h"
 #include "Accessories/TCUTCTime.h"
 
+#pragma GCC visibility push(default)
+
 namespace DB {
 
 // A value bound to a prepared statement. Booleans, record IDs and times are stored as integers.
@@ -111,3 +113,5 @@ private:
 };
 
 } // namespace DB
+
+#pragma GCC visibility pop

@@ -2,6 +2,8 @@
 #include <string>
 #include <vector>
 
+#pragma GCC visibility push(default)
+
 namespace DB {
 
 struct TCDBTableSpec;
@@ -24,3 +26,5 @@ public:
 };
 
 } // namespace DB
+
+#pragma GCC visibility pop

@@ -2,6 +2,8 @@
 #include <functional>
 #include <string>
 
+#pragma GCC visibility push(default)
+
 // A switchable class of diagnostic output. Numbers are 0..255 and unique; names are upper case.
 struct TCDebugCategory {
     int Number;
@@ -29,3 +31,5 @@ void SendDebugOutput(const TCDebugCategory& category, const char* format, ...)
 // Sends the lines (without the trailing newline) to sink instead of stderr; an empty function restores
 // stderr. The sink is called under a lock and must not write debug output itself.
 void SetDebugSink(std::function<void(const std::string&)> sink);
+
+#pragma GCC visibility pop

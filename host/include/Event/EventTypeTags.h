@@ -1,5 +1,7 @@
 #pragma once
 
+#pragma GCC visibility push(default)
+
 // Tags group event types so that clients can select whole families of events ("eventTypeTags" of the
 // event filter). The links live in the EventTypeTagLinks table, filled by the schema. Numbers are stored
 // by clients and must never be reused.
@@ -13,3 +15,5 @@ inline constexpr int WebApiRequestFailures = 2;
 inline constexpr int EventWebHook = 3;
 
 } // namespace EventTypeTag
+
+#pragma GCC visibility pop

@@ -1,6 +1,8 @@
 #pragma once
 #include "Event/TCEventDefinition.h"
 
+#pragma GCC visibility push(default)
+
 // Event details defined by the host's own services and shared with clients that log events of their own.
 // Numbers are stored in the event log and must never be reused.
 
@@ -32,3 +34,5 @@ namespace WebEvent {
 inline constexpr Event::TCEventDetailID Member_OperatorID{5100, "WebEvent.OperatorID"};
 inline constexpr int DefinitionDetail_OperatorID_id = Member_OperatorID.ID;
 } // namespace WebEvent
+
+#pragma GCC visibility pop

@@ -1,6 +1,8 @@
 #pragma once
 #include "Event/TCEventDefinition.h"
 
+#pragma GCC visibility push(default)
+
 // Events of the Web API service. Numbers are stored in the event log and must never be reused.
 namespace KeynodeWebApi {
 
@@ -42,3 +44,5 @@ inline constexpr int DefinitionDetail_ConnectionErrorDescription_id = Member_Con
 inline constexpr int DefinitionDetail_ConnectionHttpErrorCode_id = Member_ConnectionHttpErrorCode.ID;
 
 } // namespace KeynodeWebApi
+
+#pragma GCC visibility pop

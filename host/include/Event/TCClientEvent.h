@@ -4,6 +4,8 @@
 #include "Accessories/TCRecordID.h"
 #include "Event/TCClientEventDetails.h"
 
+#pragma GCC visibility push(default)
+
 namespace Event {
 
 // An event being composed. It reaches the event log, stamped with the current UTC time, when the object
@@ -37,3 +39,5 @@ private:
 };
 
 } // namespace Event
+
+#pragma GCC visibility pop

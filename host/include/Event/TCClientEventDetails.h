@@ -4,6 +4,8 @@
 #include "Accessories/TCNullTypes.h"
 #include "Accessories/TCRecordID.h"
 
+#pragma GCC visibility push(default)
+
 namespace Event {
 
 // One detail of an event: its definition, an optional related record (table number and record ID) and an
@@ -34,3 +36,5 @@ private:
 };
 
 } // namespace Event
+
+#pragma GCC visibility pop

@@ -1,5 +1,7 @@
 #pragma once
 
+#pragma GCC visibility push(default)
+
 namespace Event {
 
 // Identity of an event type: the number stored in the event log and a name for display. Converts to the
@@ -22,3 +24,5 @@ const char* FindEventTypeName(int typeID);
 const char* FindEventDetailName(int detailID);
 
 } // namespace Event
+
+#pragma GCC visibility pop

@@ -7,6 +7,8 @@
 #include "Accessories/TCRecordID.h"
 #include "Accessories/TCUTCTime.h"
 
+#pragma GCC visibility push(default)
+
 namespace Event {
 
 struct TCEventDetailRecord {
@@ -31,3 +33,5 @@ struct TCEventRecord {
 std::vector<TCEventRecord> ReadEvents(int64_t afterID, int maxCount);
 
 } // namespace Event
+
+#pragma GCC visibility pop

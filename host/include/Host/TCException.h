@@ -2,6 +2,8 @@
 #include <exception>
 #include <string>
 
+#pragma GCC visibility push(default)
+
 // Base of every exception the host throws. what() gives the full text: source location and message.
 class TCException : public std::exception {
 public:
@@ -47,3 +49,5 @@ private:
     do {                                                                                                     \
         if (!(expr)) throw TCAssertionException(__FILE__, __LINE__, #expr, msg);                             \
     } while (0)
+
+#pragma GCC visibility pop

@@ -4,6 +4,8 @@
 
 #include "Host/TCException.h"
 
+#pragma GCC visibility push(default)
+
 namespace TCJson {
 
 // A JSON text that could not be parsed, a value of the wrong JSON type, or a JSON operation a type does
@@ -27,3 +29,5 @@ private:
 };
 
 } // namespace TCJson
+
+#pragma GCC visibility pop

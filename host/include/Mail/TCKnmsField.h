@@ -5,6 +5,8 @@
 
 #include "Accessories/TCNullTypes.h"
 
+#pragma GCC visibility push(default)
+
 // One value of a mail record: text, a whole number or null.
 class TCKnmsField {
 public:
@@ -57,3 +59,5 @@ public:
 private:
     std::vector<TCKnmsField> m_Fields;
 };
+
+#pragma GCC visibility pop

@@ -4,6 +4,8 @@
 #include "Host/TCException.h"
 #include "Mail/TCKnmsMessage.h"
 
+#pragma GCC visibility push(default)
+
 // A mail whose records are of one record type T (see Mail/TCKnmsRecords.h). Every record holds exactly
 // T::FIELD_COUNT fields: missing ones read as null, surplus ones are dropped.
 template <class T> class TCKnmsMailMessage {
@@ -52,3 +54,5 @@ public:
 private:
     TCKnmsMessage m_Message;
 };
+
+#pragma GCC visibility pop

@@ -6,6 +6,8 @@
 
 #include "Mail/TCKnmsField.h"
 
+#pragma GCC visibility push(default)
+
 class TCKnmsServiceProxy;
 class TCKnmsConnection;
 
@@ -89,3 +91,5 @@ private:
     std::weak_ptr<TCKnmsConnection> m_Route;
     std::vector<TCKnmsRecord> m_Records;
 };
+
+#pragma GCC visibility pop

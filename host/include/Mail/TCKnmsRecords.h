@@ -2,6 +2,7 @@
 #include "Access/TCCardData.h"
 #include "Mail/TCKnmsField.h"
 
+#pragma GCC visibility push(default)
 // The mail classes the units exchange and the record types they carry. Each record type lists its fields
 // in record order and the mail classes whose records it describes.
 
@@ -131,3 +132,5 @@ private:
 };
 
 } // namespace Access
+
+#pragma GCC visibility pop

@@ -5,6 +5,8 @@
 #include <string>
 #include <sys/types.h>
 
+#pragma GCC visibility push(default)
+
 // Settings of the mail router.
 struct TCKnmsRouterConfig {
     std::string socketPath;
@@ -42,3 +44,5 @@ private:
     class Impl;
     std::unique_ptr<Impl> m_Impl;
 };
+
+#pragma GCC visibility pop

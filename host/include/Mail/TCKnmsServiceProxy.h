@@ -5,6 +5,8 @@
 #include "Mail/TCKnmsMessage.h"
 #include "Thread/TCThread.h"
 
+#pragma GCC visibility push(default)
+
 struct TCKnmsInbox;
 class TCKnmsKeeper;
 
@@ -60,3 +62,5 @@ private:
     std::shared_ptr<TCKnmsInbox> m_Inbox;
     std::unique_ptr<TCKnmsKeeper> m_Keeper;
 };
+
+#pragma GCC visibility pop

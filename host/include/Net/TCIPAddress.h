@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#pragma GCC visibility push(default)
+
 struct sockaddr;
 
 // An IPv4 or IPv6 address; null until set.
@@ -29,3 +31,5 @@ private:
     Family m_Family = Family::None;
     std::array<uint8_t, 16> m_Bytes{}; // network order; IPv4 uses the first four
 };
+
+#pragma GCC visibility pop

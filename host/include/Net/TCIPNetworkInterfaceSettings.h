@@ -4,6 +4,8 @@
 
 #include <string>
 
+#pragma GCC visibility push(default)
+
 // What the machine reports for one network interface. Address and Netmask are IPv4.
 struct TCIPNetworkSettings {
     std::string InterfaceName;
@@ -23,3 +25,5 @@ public:
     static TCMACAddress GetMACAddress(const std::string& ifname);
     static std::string GetLocalHostname();
 };
+
+#pragma GCC visibility pop

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#pragma GCC visibility push(default)
+
 // A 48-bit Ethernet address. All zeros (also the state after construction) counts as null.
 class TCMACAddress {
 public:
@@ -27,3 +29,5 @@ public:
 private:
     std::array<uint8_t, 6> m_Bytes{};
 };
+
+#pragma GCC visibility pop

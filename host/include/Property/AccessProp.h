@@ -2,6 +2,8 @@
 #include "Property/TCPropertyChoiceID.h"
 #include "Property/TCPropertyID.h"
 
+#pragma GCC visibility push(default)
+
 // Settings of the Web API service. Numbers are the stored keys and must never be reused.
 namespace AccessProp {
 
@@ -61,3 +63,5 @@ inline constexpr Property::TCPropertyChoiceID Choice_EventWebHookAuthType_None{1
 inline constexpr Property::TCPropertyChoiceID Choice_EventWebHookAuthType_Basic{1401};
 
 } // namespace AccessProp
+
+#pragma GCC visibility pop

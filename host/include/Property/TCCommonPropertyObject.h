@@ -6,6 +6,8 @@
 #include "Property/TCPropertyChoiceID.h"
 #include "Property/TCPropertyID.h"
 
+#pragma GCC visibility push(default)
+
 namespace Property {
 
 // A snapshot of one stored setting: its ID, the record it belongs to (null for a unit-wide setting) and
@@ -44,3 +46,5 @@ private:
 };
 
 } // namespace Property
+
+#pragma GCC visibility pop

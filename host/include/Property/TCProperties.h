@@ -4,6 +4,8 @@
 #include "Accessories/TCRecordID.h"
 #include "Property/TCCommonPropertyObject.h"
 
+#pragma GCC visibility push(default)
+
 // The settings store: one text value per property and record (a null record ID is the unit-wide value),
 // kept in the database of DB::TCDatabase. Writes run in a transaction on the calling thread's connection
 // (nesting into an open one) and notify the change notifiers of this process once committed; other
@@ -30,3 +32,5 @@ void DeleteProperty(const TCPropertyID& id, const Accessories::TCRecordID& recor
                     const std::string& session);
 
 } // namespace Property
+
+#pragma GCC visibility pop

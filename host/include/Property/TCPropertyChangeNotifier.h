@@ -6,6 +6,8 @@
 #include "Property/TCCommonPropertyObject.h"
 #include "Thread/TCThread.h"
 
+#pragma GCC visibility push(default)
+
 namespace Property {
 
 enum class TENotificationType {
@@ -78,3 +80,5 @@ private:
 };
 
 } // namespace Property
+
+#pragma GCC visibility pop

@@ -1,5 +1,7 @@
 #pragma once
 
+#pragma GCC visibility push(default)
+
 namespace Property {
 
 // One value of a choice-type property. Choice numbers are global across properties.
@@ -21,3 +23,5 @@ private:
 };
 
 } // namespace Property
+
+#pragma GCC visibility pop

@@ -2,6 +2,8 @@
 #include <cstdint>
 #include <string>
 
+#pragma GCC visibility push(default)
+
 namespace Property {
 
 // Registry of open settings sessions. A session marks a client of the store (numbered by the client,
@@ -18,3 +20,5 @@ public:
 };
 
 } // namespace Property
+
+#pragma GCC visibility pop

@@ -2,6 +2,8 @@
 #include <string>
 #include <vector>
 
+#pragma GCC visibility push(default)
+
 namespace Property {
 
 // How a property's text value is meant to be read; used by tools that set properties from text.
@@ -36,3 +38,5 @@ private:
 };
 
 } // namespace Property
+
+#pragma GCC visibility pop

@@ -4,6 +4,8 @@
 
 #include "Accessories/TCNullTypes.h"
 
+#pragma GCC visibility push(default)
+
 // Option flags stored as text: one character per bit, '1' set and '0' clear, bit 0 first ("0101").
 // The text stays readable in the database and grows only as far as the highest bit set.
 
@@ -43,3 +45,5 @@ namespace Access {
 // Card options; numbers and meanings in docs/cards.md.
 inline constexpr TEOptionTable CardOptions = TEOptionTable::CardOptions;
 } // namespace Access
+
+#pragma GCC visibility pop

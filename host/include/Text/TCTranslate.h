@@ -4,6 +4,8 @@
 #include <type_traits>
 #include <vector>
 
+#pragma GCC visibility push(default)
+
 // Prepares a user-visible text. There are no message catalogues: every text is English and comes back
 // in English. A leading "_t_" marker (which tags translatable literals in the source) is removed and
 // "{%1}", "{%2}", ... are replaced by args[0], args[1], ...; a placeholder without an argument stays
@@ -39,3 +41,5 @@ std::string DoTranslateText(const char* domain, const char* sourceFile, const st
     return DoTranslateText(domain, sourceFile, text,
                            std::vector<std::string>{TranslateDetail::ToText(args)...});
 }
+
+#pragma GCC visibility pop

@@ -2,6 +2,8 @@
 #include <string>
 #include <string_view>
 
+#pragma GCC visibility push(default)
+
 // Texts from the database or the network may hold bytes that are not UTF-8 (a detail cut at a byte limit,
 // a client that sent Latin-1). JSON output must be UTF-8, so writers pass such texts through here.
 namespace Text {
@@ -11,3 +13,5 @@ bool IsValidUtf8(std::string_view text);
 std::string ToValidUtf8(std::string_view text);
 
 } // namespace Text
+
+#pragma GCC visibility pop

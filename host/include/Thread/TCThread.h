@@ -8,6 +8,8 @@
 #include <string>
 #include <thread>
 
+#pragma GCC visibility push(default)
+
 class TCWaitSet;
 
 // An auto-reset event: Signal wakes one wait; the state is cleared when a wait consumes it.
@@ -138,3 +140,5 @@ private:
 };
 
 class TCThread : public TCBasicThread {};
+
+#pragma GCC visibility pop

@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+#pragma GCC visibility push(default)
+
 namespace Web {
 
 // One HTTP request as a resource sees it. The server fills it in; handlers only read it.
@@ -63,3 +65,5 @@ private:
 };
 
 } // namespace Web
+
+#pragma GCC visibility pop

@@ -1,5 +1,7 @@
 #pragma once
 
+#pragma GCC visibility push(default)
+
 namespace Web {
 
 class Request;
@@ -14,3 +16,5 @@ public:
 };
 
 } // namespace Web
+
+#pragma GCC visibility pop

@@ -4,6 +4,8 @@
 #include <utility>
 #include <vector>
 
+#pragma GCC visibility push(default)
+
 namespace Web {
 
 // The answer a resource builds. The server adds Content-Length itself; status defaults to 200 and the
@@ -34,3 +36,5 @@ private:
 };
 
 } // namespace Web
+
+#pragma GCC visibility pop

@@ -1,6 +1,8 @@
 #pragma once
 #include <string>
 
+#pragma GCC visibility push(default)
+
 namespace Web {
 
 // Creates a self-signed EC P-256 certificate (CN=keynode, valid ten years) and its private key as PEM files
@@ -9,3 +11,5 @@ namespace Web {
 bool ensureSelfSignedCertificate(const std::string& certificateFile, const std::string& privateKeyFile);
 
 } // namespace Web
+
+#pragma GCC visibility pop

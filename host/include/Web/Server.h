@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 
+#pragma GCC visibility push(default)
+
 namespace Web {
 
 class Resource;
@@ -38,3 +40,5 @@ private:
 };
 
 } // namespace Web
+
+#pragma GCC visibility pop

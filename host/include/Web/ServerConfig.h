@@ -5,6 +5,8 @@
 #include <functional>
 #include <string>
 
+#pragma GCC visibility push(default)
+
 namespace Web {
 
 struct ListenerConfig {
@@ -36,3 +38,5 @@ struct ServerConfig {
 };
 
 } // namespace Web
+
+#pragma GCC visibility pop

@@ -1,5 +1,6 @@
 #include "Dispatcher.h"
 
+#include "DB/TCDBReadScope.h"
 #include "ErrorBody.h"
 #include "Web/Request.h"
 #include "Web/Resource.h"
@@ -69,6 +70,8 @@ WireResponse Dispatcher::dispatch(WireRequest&& wire, const std::string& urlSche
 
     Response response;
     try {
+        // The reads of one request see one snapshot and take the database's read lock once.
+        DB::TCDBReadScope reads;
         match.resource->handleRequest(request, response);
     } catch (const std::exception& e) {
         log("resource at '" + match.mountPath + "' failed on " + request.method() + " " + std::string(path) +

@@ -15,12 +15,30 @@ std::string CheapHash(const std::string& password) {
 
 } // namespace
 
-TEST(PasswordHash, InteractiveCostIsArgon2idAndVerifies) {
+TEST(PasswordHash, StoredCostIsArgon2idAndVerifies) {
     const std::string hash = TCCryptoUtil::DBWebUser_HashPassword("correct horse");
     EXPECT_EQ(hash.rfind("$argon2id$", 0), 0u) << hash;
-    EXPECT_NE(hash.find("m=65536,t=2"), std::string::npos) << hash;
+    EXPECT_NE(hash.find("m=19456,t=2"), std::string::npos) << hash;
     EXPECT_TRUE(TCCryptoUtil::DBWebUser_VerifyPassword("correct horse", hash));
     EXPECT_FALSE(TCCryptoUtil::DBWebUser_VerifyPassword("correct horse ", hash));
+}
+
+TEST(PasswordHash, OnlyHashesCostlierThanTheStoredCostNeedRehashing) {
+    // Older releases stored hashes at 64 MiB; those keep verifying with their own parameters.
+    const std::string older = TCCryptoUtil::DBWebUser_HashPassword("pw", {2, 64 * 1024 * 1024});
+    EXPECT_TRUE(TCCryptoUtil::DBWebUser_VerifyPassword("pw", older));
+    const struct {
+        std::string hash;
+        bool needsRehash;
+    } cases[] = {
+        {older, true},
+        {TCCryptoUtil::DBWebUser_HashPassword("pw"), false},
+        {CheapHash("pw"), false},
+        {"", false},
+        {"$argon2id$v=19$m=x", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TCCryptoUtil::DBWebUser_NeedsRehash(c.hash), c.needsRehash) << c.hash;
 }
 
 TEST(PasswordHash, WrongPasswordFails) {

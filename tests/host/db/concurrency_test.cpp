@@ -42,6 +42,34 @@ int WriteRows(const std::string& prefix) {
     return failures;
 }
 
+// Runs this test program again as a second process with only `test`; the environment tells it the
+// directory and so its role.
+pid_t SpawnChild(const std::string& dir, const std::string& test) {
+    std::vector<std::string> environment;
+    for (char** entry = environ; *entry != nullptr; ++entry)
+        environment.emplace_back(*entry);
+    environment.push_back(std::string(CHILD_ENV) + "=" + dir);
+    std::vector<char*> envp;
+    for (auto& entry : environment)
+        envp.push_back(entry.data());
+    envp.push_back(nullptr);
+    std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+    std::string filter = "--gtest_filter=" + test;
+    char* argv[] = {self.data(), filter.data(), nullptr};
+    pid_t child = 0;
+    if (posix_spawn(&child, self.c_str(), nullptr, nullptr, argv, envp.data()) != 0) return -1;
+    return child;
+}
+
+// Waits for the file to appear; false when the child ended first (its status is then in `status`).
+bool WaitForFile(const std::string& path, pid_t child, int& status) {
+    while (!std::filesystem::exists(path)) {
+        if (waitpid(child, &status, WNOHANG) == child) return false;
+        usleep(1000);
+    }
+    return true;
+}
+
 } // namespace
 
 using ConcurrencyTest = DatabaseTest;
@@ -73,30 +101,12 @@ TEST(CrossProcess, ParentAndChildWriteAtTheSameTime) {
 
     TempDir dir;
     DB::TCDatabase::OpenWithMigrations(dir.get_Path() + "/shared.db", Migrations(), Tables());
-    std::vector<std::string> environment;
-    for (char** entry = environ; *entry != nullptr; ++entry)
-        environment.emplace_back(*entry);
-    environment.push_back(std::string(CHILD_ENV) + "=" + dir.get_Path());
-    std::vector<char*> envp;
-    for (auto& entry : environment)
-        envp.push_back(entry.data());
-    envp.push_back(nullptr);
-    std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
-    std::string filter = "--gtest_filter=CrossProcess.ParentAndChildWriteAtTheSameTime";
-    char* argv[] = {self.data(), filter.data(), nullptr};
-    pid_t child = 0;
-    ASSERT_EQ(posix_spawn(&child, self.c_str(), nullptr, nullptr, argv, envp.data()), 0);
+    const pid_t child = SpawnChild(dir.get_Path(), "CrossProcess.ParentAndChildWriteAtTheSameTime");
+    ASSERT_GT(child, 0);
 
     // Start writing once the child has the database open, so that the two really overlap.
     int status = 0;
-    bool exitedEarly = false;
-    while (!std::filesystem::exists(dir.get_Path() + "/child.ready")) {
-        if (waitpid(child, &status, WNOHANG) == child) {
-            exitedEarly = true;
-            break;
-        }
-        usleep(1000);
-    }
+    const bool exitedEarly = !WaitForFile(dir.get_Path() + "/child.ready", child, status);
     EXPECT_EQ(WriteRows("parent-"), 0);
     if (!exitedEarly) {
         ASSERT_EQ(waitpid(child, &status, 0), child);
@@ -104,5 +114,57 @@ TEST(CrossProcess, ParentAndChildWriteAtTheSameTime) {
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child status " << status;
     EXPECT_EQ(CountRows(Widgets::SPEC), 2 * ROWS_PER_WRITER);
     EXPECT_EQ(CountRows(Widgets::SPEC, Widgets::NAME == "child-199"), 1);
+    DB::TCDatabase::Close();
+}
+
+// While another process holds the database's write lock, the writers of this process wait in the order
+// they came and are then served in that order (SQLite's sleeping retries would let any of them in first).
+TEST(CrossProcess, WritersQueueInArrivalOrderBehindAnotherProcess) {
+    if (const char* childDir = std::getenv(CHILD_ENV)) {
+        const std::string dir = childDir;
+        DB::TCDatabase::OpenWithMigrations(dir + "/shared.db", Migrations(), Tables());
+        DB::TCDBTransaction holder;
+        holder.Begin();
+        std::ofstream(dir + "/child.locked").put('1');
+        while (!std::filesystem::exists(dir + "/release"))
+            usleep(1000);
+        holder.Commit();
+        DB::TCDatabase::Close();
+        return;
+    }
+
+    TempDir dir;
+    DB::TCDatabase::OpenWithMigrations(dir.get_Path() + "/shared.db", Migrations(), Tables());
+    const pid_t child =
+        SpawnChild(dir.get_Path(), "CrossProcess.WritersQueueInArrivalOrderBehindAnotherProcess");
+    ASSERT_GT(child, 0);
+    int status = 0;
+    ASSERT_TRUE(WaitForFile(dir.get_Path() + "/child.locked", child, status)) << "child status " << status;
+
+    constexpr int WRITERS = 4;
+    std::atomic<int> failures{0};
+    std::vector<std::thread> writers;
+    for (int w = 0; w < WRITERS; ++w) {
+        writers.emplace_back([w, &failures] {
+            try {
+                DB::TCDBTransaction transaction;
+                transaction.Begin();
+                AddWidget("w" + std::to_string(w));
+                transaction.Commit();
+            } catch (const std::exception& e) {
+                ADD_FAILURE() << "writer " << w << ": " << e.what();
+                ++failures;
+            }
+        });
+        usleep(100 * 1000); // each writer is waiting before the next one comes
+    }
+    std::ofstream(dir.get_Path() + "/release").put('1');
+    for (auto& writer : writers)
+        writer.join();
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child status " << status;
+    EXPECT_EQ(failures.load(), 0);
+    EXPECT_EQ(WidgetNames(DB::TCDBWhere(), DB::TCDBOrder(Widgets::ID)),
+              (std::vector<std::string>{"w0", "w1", "w2", "w3"}));
     DB::TCDatabase::Close();
 }

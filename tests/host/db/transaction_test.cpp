@@ -1,6 +1,7 @@
 #include "support/TestDatabase.h"
 #include "support/TestSchema.h"
 
+#include "DB/TCDBReadScope.h"
 #include "DB/TCDBTransaction.h"
 #include "Host/TCException.h"
 
@@ -115,4 +116,48 @@ TEST_F(TransactionTest, BusyDatabaseIsReportedAfterTheTimeOut) {
     EXPECT_FALSE(waiting.IsActive());
     waiting.Begin(); // free again
     waiting.Commit();
+}
+
+// Inside a read scope the thread's reads share one snapshot: what other threads commit meanwhile stays
+// out of sight, rows read by key again are the same rows, and the thread's own writes end the snapshot,
+// so that it reads them back at once. After the scope everything committed is visible.
+TEST_F(TransactionTest, ReadScopeSeesOneSnapshotUntilTheThreadWrites) {
+    const int64_t id = AddWidget("before");
+    DB::TCDBBasicTable widgets(Widgets::SPEC);
+    const auto nameByKey = [&widgets, id] {
+        return widgets.SelectPrimary(Accessories::TCRecordID(id)).Field(Widgets::NAME).get_AsString();
+    };
+    const auto renameElsewhere = [id](const std::string& name) {
+        std::async(std::launch::async, [id, name] {
+            DB::TCDBBasicTable table(Widgets::SPEC);
+            auto row = table.SelectPrimary(Accessories::TCRecordID(id));
+            row.Field(Widgets::NAME).set_AsString(name);
+            row.Save();
+            AddWidget("other " + name);
+        }).get();
+    };
+    {
+        DB::TCDBReadScope scope;
+        EXPECT_EQ(nameByKey(), "before");
+        EXPECT_EQ(CountRows(Widgets::SPEC), 1);
+        renameElsewhere("elsewhere");
+        EXPECT_EQ(nameByKey(), "before");
+        EXPECT_EQ(CountRows(Widgets::SPEC), 1);
+
+        AddWidget("own"); // a write of this thread: from here on the newest data
+        EXPECT_EQ(nameByKey(), "elsewhere");
+        EXPECT_EQ(CountRows(Widgets::SPEC), 3);
+
+        DB::TCDBTransaction transaction;
+        transaction.Begin();
+        auto row = widgets.SelectPrimary(Accessories::TCRecordID(id));
+        row.Field(Widgets::NAME).set_AsString("own rename");
+        row.Save();
+        transaction.Commit();
+        EXPECT_EQ(nameByKey(), "own rename");
+        renameElsewhere("again");
+        EXPECT_EQ(nameByKey(), "own rename");
+    }
+    EXPECT_EQ(nameByKey(), "again");
+    EXPECT_EQ(CountRows(Widgets::SPEC), 4);
 }

@@ -1,6 +1,8 @@
 #pragma once
 #include "DB/TCDBBasicTable.h"
 
+#pragma GCC visibility push(default)
+
 // Columns of the access-control tables. The SQL table is named after the namespace without "Table_", the
 // SQL column after the constant. Every table's primary key is ID.
 
@@ -90,3 +92,5 @@ extern const DB::TCDBFieldSpec DOOR_LINK;   // -> AccessDoors
 extern const DB::TCDBFieldSpec READER_LINK; // -> AccessReaders
 extern const DB::TCDBTableSpec SPEC;
 } // namespace Table_AccessMultiDoorsLink
+
+#pragma GCC visibility pop

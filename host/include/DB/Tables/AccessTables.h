@@ -3,6 +3,8 @@
 
 #include "DB/Tables/AccessColumns.h"
 
+#pragma GCC visibility push(default)
+
 namespace Access {
 
 class TCDBAccessCardTypes : public DB::TCDBBasicTable {
@@ -76,3 +78,5 @@ public:
 };
 
 } // namespace Access
+
+#pragma GCC visibility pop

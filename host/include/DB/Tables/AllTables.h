@@ -6,6 +6,8 @@
 #include "DB/Tables/SystemTables.h"
 #include "DB/Tables/WebTables.h"
 
+#pragma GCC visibility push(default)
+
 namespace DB {
 
 // Every host table, each listed after the tables its link columns name (the order the schema creates
@@ -13,3 +15,5 @@ namespace DB {
 const std::vector<const TCDBTableSpec*>& AllTableSpecs();
 
 } // namespace DB
+
+#pragma GCC visibility pop

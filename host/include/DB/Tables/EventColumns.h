@@ -1,6 +1,8 @@
 #pragma once
 #include "DB/TCDBBasicTable.h"
 
+#pragma GCC visibility push(default)
+
 // Columns of the event log.
 
 namespace Table_EventLog {
@@ -30,3 +32,5 @@ extern const DB::TCDBFieldSpec EVENT_TYPE;
 extern const DB::TCDBFieldSpec TAG;
 extern const DB::TCDBTableSpec SPEC;
 } // namespace Table_EventTypeTagLinks
+
+#pragma GCC visibility pop

@@ -1,6 +1,8 @@
 #pragma once
 #include "DB/Tables/EventColumns.h"
 
+#pragma GCC visibility push(default)
+
 namespace Event {
 
 class TCDBEventLog : public DB::TCDBBasicTable {
@@ -19,3 +21,5 @@ public:
 };
 
 } // namespace Event
+
+#pragma GCC visibility pop

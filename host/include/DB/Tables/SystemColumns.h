@@ -1,6 +1,8 @@
 #pragma once
 #include "DB/TCDBBasicTable.h"
 
+#pragma GCC visibility push(default)
+
 // Columns of the system tables: controller units, week programs and holidays.
 
 namespace Table_SystemKeynodes {
@@ -68,3 +70,5 @@ extern const DB::TCDBFieldSpec ENDMONTH;
 extern const DB::TCDBFieldSpec ENDDAY;
 extern const DB::TCDBTableSpec SPEC;
 } // namespace Table_CommonHolidayPeriods
+
+#pragma GCC visibility pop

@@ -3,6 +3,8 @@
 
 #include "DB/Tables/SystemColumns.h"
 
+#pragma GCC visibility push(default)
+
 namespace System {
 
 class TCDBKeynodes : public DB::TCDBBasicTable {
@@ -59,3 +61,5 @@ public:
 };
 
 } // namespace System
+
+#pragma GCC visibility pop

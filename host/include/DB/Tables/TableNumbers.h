@@ -1,5 +1,7 @@
 #pragma once
 
+#pragma GCC visibility push(default)
+
 // Stable numbers of the host tables (TCDBTableSpec::TableID). They appear in change notifications, in
 // external-ID and rights rows and in event details, so a number is never reused or changed.
 // Ranges: 3000 system, 4000 access, 5000 web, 6000 event log.
@@ -32,3 +34,5 @@ constexpr int EventLogDetails = 6002;
 constexpr int EventTypeTagLinks = 6003;
 
 } // namespace DB::TableNumber
+
+#pragma GCC visibility pop

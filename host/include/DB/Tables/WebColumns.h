@@ -1,6 +1,8 @@
 #pragma once
 #include "DB/TCDBBasicTable.h"
 
+#pragma GCC visibility push(default)
+
 // Columns of the web-user tables.
 
 namespace Table_WebUsers {
@@ -28,3 +30,5 @@ extern const DB::TCDBFieldSpec WEB_USER_LINK; // -> WebUsers
 extern const DB::TCDBFieldSpec AZURE_RIGHTS;  // bit mask; 4 grants every endpoint
 extern const DB::TCDBTableSpec SPEC;
 } // namespace Table_WebCloudUsers
+
+#pragma GCC visibility pop

@@ -1,6 +1,8 @@
 #pragma once
 #include "DB/Tables/WebColumns.h"
 
+#pragma GCC visibility push(default)
+
 namespace Web {
 
 class TCDBWebUsers : public DB::TCDBBasicTable {
@@ -19,3 +21,5 @@ public:
 };
 
 } // namespace Web
+
+#pragma GCC visibility pop

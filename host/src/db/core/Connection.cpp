@@ -4,6 +4,8 @@
 #include "db/core/DatabaseInstance.h"
 #include "db/core/SqliteError.h"
 
+#include <chrono>
+#include <mutex>
 #include <sqlite3.h>
 
 namespace DB::Core {
@@ -11,6 +13,7 @@ namespace DB::Core {
 namespace {
 
 constexpr size_t STATEMENT_CACHE_SIZE = 128;
+constexpr size_t REMEMBERED_SELECTS = 64;
 
 std::string SavepointName(int level) {
     return "level" + std::to_string(level);
@@ -33,6 +36,13 @@ private:
     bool m_Active;
 };
 
+// SQLite's memory statistics take a process-wide mutex on every allocation, and nothing reads them. The
+// setting must come before SQLite initialises, that is before the first connection opens.
+void DisableMemoryStatistics() {
+    static std::once_flag once;
+    std::call_once(once, [] { sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0); });
+}
+
 } // namespace
 
 void Connection::Closer::operator()(sqlite3* db) const {
@@ -40,6 +50,7 @@ void Connection::Closer::operator()(sqlite3* db) const {
 }
 
 Connection::Connection(std::shared_ptr<const DatabaseInstance> instance) : m_Instance(std::move(instance)) {
+    DisableMemoryStatistics();
     sqlite3* raw = nullptr;
     // Each connection belongs to one thread, so SQLite's own per-connection mutex is not needed.
     const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
@@ -50,13 +61,17 @@ Connection::Connection(std::shared_ptr<const DatabaseInstance> instance) : m_Ins
     Configure();
 }
 
-Connection::~Connection() = default;
+Connection::~Connection() {
+    // A thread that ends inside a write must not leave the other writers waiting for ever; closing the
+    // handle rolls the transaction back.
+    EndWriterTurn();
+}
 
 void Connection::Configure() {
     sqlite3* db = m_Db.get();
     sqlite3_extended_result_codes(db, 1);
     sqlite3_busy_timeout(db, DEFAULT_BUSY_TIMEOUT_MS);
-    const auto mode = Query("PRAGMA journal_mode=WAL");
+    const auto mode = m_Statements->Get("PRAGMA journal_mode=WAL").Query({});
     if (mode.empty() || mode[0].empty() || !std::holds_alternative<std::string>(mode[0][0].get_Storage()) ||
         std::get<std::string>(mode[0][0].get_Storage()) != "wal")
         throw TCException(__FILE__, __LINE__, "cannot switch " + m_Instance->get_Path() + " to WAL journal");
@@ -65,15 +80,68 @@ void Connection::Configure() {
     sqlite3_update_hook(db, &Connection::OnRowChanged, this);
 }
 
+const TableSql& Connection::SqlOf(const TCDBTableSpec& spec) {
+    auto& sql = m_TableSql[&spec];
+    if (!sql) sql = std::make_unique<const TableSql>(spec);
+    return *sql;
+}
+
+Statement& Connection::Prepare(const std::string& sql) {
+    Statement& statement = m_Statements->Get(sql);
+    if (m_LevelMarks.empty()) {
+        if (!statement.IsReadOnly()) {
+            EndRead();
+        } else if (!m_ReadOpen && InReadScope()) {
+            Control("BEGIN DEFERRED");
+            m_ReadOpen = true;
+        }
+    }
+    return statement;
+}
+
+void Connection::Control(const std::string& sql) {
+    m_Statements->Get(sql).Execute({});
+}
+
 std::vector<Row> Connection::Query(const std::string& sql, const std::vector<TCDBParam>& params) {
-    return m_Statements->Get(sql).Query(params);
+    return Prepare(sql).Query(params);
 }
 
 int Connection::Execute(const std::string& sql, const std::vector<TCDBParam>& params) {
-    return m_Statements->Get(sql).Execute(params);
+    return Prepare(sql).Execute(params);
+}
+
+std::vector<Row> Connection::QueryOneRemembered(const std::string& sql,
+                                                const std::vector<TCDBParam>& params) {
+    Statement& statement = Prepare(sql);
+    if (!m_ReadOpen || !m_LevelMarks.empty()) return statement.Query(params);
+    RememberedKey key{sql, {}};
+    key.second.reserve(params.size());
+    for (const TCDBParam& param : params)
+        key.second.push_back(param.get_Storage());
+    const auto found = m_Remembered.find(key);
+    if (found != m_Remembered.end()) return found->second;
+    std::vector<Row> rows = statement.Query(params);
+    if (rows.size() <= 1 && m_Remembered.size() < REMEMBERED_SELECTS)
+        m_Remembered.emplace(std::move(key), rows);
+    return rows;
+}
+
+void Connection::EndRead() {
+    if (!m_ReadOpen) return;
+    m_ReadOpen = false;
+    m_Remembered.clear();
+    if (sqlite3_get_autocommit(m_Db.get())) return;
+    // A read has nothing to keep: should COMMIT fail, ROLLBACK ends the transaction just as well.
+    try {
+        Control("COMMIT");
+    } catch (const TCException&) {
+        Control("ROLLBACK");
+    }
 }
 
 void Connection::ExecuteScript(const std::string& sql, const std::string& what) {
+    if (m_LevelMarks.empty()) EndRead();
     const int rc = sqlite3_exec(m_Db.get(), sql.c_str(), nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) ThrowSqliteError(m_Db.get(), rc, what);
 }
@@ -81,26 +149,55 @@ void Connection::ExecuteScript(const std::string& sql, const std::string& what) 
 void Connection::Begin(int busyTimeoutMs, bool readOnly) {
     const int level = get_Depth() + 1;
     if (level == 1) {
-        BusyTimeoutOverride timeout(m_Db.get(), busyTimeoutMs);
-        // IMMEDIATE takes the write lock now: a deferred transaction upgrading later could fail at once
-        // with SQLITE_BUSY instead of waiting, when another writer got in between.
-        Execute(readOnly ? "BEGIN DEFERRED" : "BEGIN IMMEDIATE");
+        EndRead();
+        if (readOnly) {
+            Control("BEGIN DEFERRED");
+        } else {
+            BeginWrite(busyTimeoutMs < 0 ? DEFAULT_BUSY_TIMEOUT_MS : busyTimeoutMs);
+        }
     } else {
-        Execute("SAVEPOINT " + SavepointName(level));
+        Control("SAVEPOINT " + SavepointName(level));
     }
     m_LevelMarks.push_back(m_PendingChanges.size());
+}
+
+void Connection::BeginWrite(int busyTimeoutMs) {
+    using namespace std::chrono;
+    const auto start = steady_clock::now();
+    if (!m_Instance->get_Writers().Acquire(milliseconds(busyTimeoutMs)))
+        throw TCException(__FILE__, __LINE__,
+                          "database is busy [other writers of this process held it longer than " +
+                              std::to_string(busyTimeoutMs) + " ms]");
+    m_WriterTurn = true;
+    try {
+        const auto waited = duration_cast<milliseconds>(steady_clock::now() - start).count();
+        BusyTimeoutOverride timeout(m_Db.get(), int(std::max<long long>(0, busyTimeoutMs - waited)));
+        // IMMEDIATE takes the write lock now: a deferred transaction upgrading later could fail at once
+        // with SQLITE_BUSY instead of waiting, when another writer got in between.
+        Control("BEGIN IMMEDIATE");
+    } catch (...) {
+        EndWriterTurn();
+        throw;
+    }
+}
+
+void Connection::EndWriterTurn() {
+    if (!m_WriterTurn) return;
+    m_WriterTurn = false;
+    m_Instance->get_Writers().Release();
 }
 
 void Connection::Commit() {
     const int level = get_Depth();
     if (level == 0) throw TCException(__FILE__, __LINE__, "commit without a transaction");
     if (level > 1) {
-        Execute("RELEASE " + SavepointName(level));
+        Control("RELEASE " + SavepointName(level));
         m_LevelMarks.pop_back();
         return;
     }
-    Execute("COMMIT");
+    Control("COMMIT");
     m_LevelMarks.clear();
+    EndWriterTurn();
     std::vector<TCDBChange> changes;
     changes.swap(m_PendingChanges);
     for (const TCDBChange& change : changes)
@@ -116,13 +213,15 @@ void Connection::Rollback() {
     // After some errors (disk full, I/O) SQLite has already rolled the whole transaction back.
     if (sqlite3_get_autocommit(m_Db.get())) {
         m_PendingChanges.clear();
+        EndWriterTurn();
         return;
     }
     if (level == 1) {
-        Execute("ROLLBACK");
+        Control("ROLLBACK");
+        EndWriterTurn();
     } else {
-        Execute("ROLLBACK TO " + SavepointName(level));
-        Execute("RELEASE " + SavepointName(level));
+        Control("ROLLBACK TO " + SavepointName(level));
+        Control("RELEASE " + SavepointName(level));
     }
 }
 

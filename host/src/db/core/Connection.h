@@ -1,10 +1,14 @@
 #pragma once
+#include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "DB/TCDBChangeNotifier.h"
 #include "db/core/Statement.h"
+#include "db/core/TableSql.h"
 
 struct sqlite3;
 
@@ -14,7 +18,9 @@ class DatabaseInstance;
 
 // One thread's SQLite connection: WAL journal, full sync, foreign keys, busy time-out, cached prepared
 // statements and the thread's transaction nesting. Changed rows are collected while a transaction runs
-// and published after the outermost commit; a rollback drops them.
+// and published after the outermost commit; a rollback drops them. Inside a DB::TCDBReadScope, reads
+// outside a transaction share one read transaction, begun by the first of them and ended with the scope
+// or before anything writes.
 class Connection {
 public:
     static constexpr int DEFAULT_BUSY_TIMEOUT_MS = 10000;
@@ -25,19 +31,32 @@ public:
     Connection& operator=(const Connection&) = delete;
 
     const DatabaseInstance& get_Instance() const { return *m_Instance; }
+    const TableSql& SqlOf(const TCDBTableSpec& spec);
     sqlite3* get_Handle() const { return m_Db.get(); }
 
     std::vector<Row> Query(const std::string& sql, const std::vector<TCDBParam>& params = {});
     int Execute(const std::string& sql, const std::vector<TCDBParam>& params = {});
+    // Query for selects of at most one row looked up by key. Inside the read scope's transaction every
+    // run of the same select sees the same snapshot, so its rows are remembered until the transaction
+    // ends: a request that reads one row again and again reads it once.
+    std::vector<Row> QueryOneRemembered(const std::string& sql, const std::vector<TCDBParam>& params);
     // Runs SQL text of any number of statements without values (schema set-up). `what` names it in errors.
     void ExecuteScript(const std::string& sql, const std::string& what);
 
-    // Level 1 is BEGIN IMMEDIATE (BEGIN DEFERRED when read-only); deeper levels are savepoints.
-    // A negative time-out means the default busy time-out.
+    // Level 1 is BEGIN IMMEDIATE (BEGIN DEFERRED when read-only); deeper levels are savepoints. A writer
+    // first waits its turn among the writers of the process, then for other processes' locks; both
+    // together for at most the busy time-out (negative: the default).
     void Begin(int busyTimeoutMs = -1, bool readOnly = false);
     void Commit();   // ends the innermost level
     void Rollback(); // undoes the innermost level
     int get_Depth() const { return int(m_LevelMarks.size()); }
+    size_t get_PendingChangeCount() const { return m_PendingChanges.size(); }
+    // Forgets the changes reported after the first `count` (of a statement that failed).
+    void DropPendingChanges(size_t count) {
+        if (count < m_PendingChanges.size()) m_PendingChanges.resize(count);
+    }
+    // Ends the read transaction of the read scope, if one is open.
+    void EndRead();
 
 private:
     struct Closer {
@@ -46,12 +65,23 @@ private:
     static void OnRowChanged(void* self, int operation, const char* database, const char* table,
                              long long rowID);
     void Configure();
+    // For statements the tables run: joins or leaves the read scope's transaction.
+    Statement& Prepare(const std::string& sql);
+    // Transaction control and settings, run as they are.
+    void Control(const std::string& sql);
+    void BeginWrite(int busyTimeoutMs);
+    void EndWriterTurn();
 
     std::shared_ptr<const DatabaseInstance> m_Instance;
     std::unique_ptr<sqlite3, Closer> m_Db; // declared before the cache: statements finalize first
     std::unique_ptr<StatementCache> m_Statements;
     std::vector<size_t> m_LevelMarks; // per open level: how many changes were pending when it began
     std::vector<TCDBChange> m_PendingChanges;
+    std::unordered_map<const TCDBTableSpec*, std::unique_ptr<const TableSql>> m_TableSql;
+    using RememberedKey = std::pair<std::string, std::vector<TCDBParam::Storage>>;
+    std::map<RememberedKey, std::vector<Row>> m_Remembered; // while m_ReadOpen
+    bool m_ReadOpen = false;                                // the read scope's transaction is open
+    bool m_WriterTurn = false;                              // this connection holds the process's writer turn
 };
 
 } // namespace DB::Core

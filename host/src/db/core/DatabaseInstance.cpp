@@ -28,6 +28,7 @@ InstanceSlot& Slot() {
 }
 
 thread_local std::unique_ptr<Connection> t_Connection;
+thread_local int t_ReadScopes = 0;
 
 } // namespace
 
@@ -76,6 +77,18 @@ void AdoptThreadConnection(std::unique_ptr<Connection> connection) {
 
 void CloseThreadConnection() {
     t_Connection.reset();
+}
+
+void EnterReadScope() {
+    ++t_ReadScopes;
+}
+
+void LeaveReadScope() {
+    if (t_ReadScopes > 0 && --t_ReadScopes == 0 && t_Connection) t_Connection->EndRead();
+}
+
+bool InReadScope() {
+    return t_ReadScopes > 0;
 }
 
 } // namespace DB::Core

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "DB/TCDBBasicTable.h"
+#include "db/core/WriterQueue.h"
 
 namespace DB::Core {
 
@@ -28,6 +29,8 @@ public:
     int get_SchemaVersion() const { return m_SchemaVersion; }
     // Set once by Open before the instance is published.
     void set_SchemaVersion(int version) { m_SchemaVersion = version; }
+    // Where the writers of this process wait for their turn (see Connection::Begin).
+    WriterQueue& get_Writers() const { return m_Writers; }
 
 private:
     std::string m_Path;
@@ -35,6 +38,7 @@ private:
     std::vector<const TCDBTableSpec*> m_Tables;
     std::unordered_map<std::string, int> m_TableIDs; // lower-case name -> table number
     int m_SchemaVersion = 0;
+    mutable WriterQueue m_Writers; // synchronised in itself; shared by every connection of the instance
 };
 
 // The open database of the process, or null.
@@ -47,5 +51,11 @@ Connection& ThreadConnection();
 // Makes `connection` the calling thread's connection (Open hands over the one that migrated the schema).
 void AdoptThreadConnection(std::unique_ptr<Connection> connection);
 void CloseThreadConnection();
+
+// Nesting of DB::TCDBReadScope on the calling thread; leaving the outermost one ends the thread's read
+// transaction.
+void EnterReadScope();
+void LeaveReadScope();
+bool InReadScope();
 
 } // namespace DB::Core

@@ -11,11 +11,15 @@
 
 namespace DB {
 
-TCDBRowSet::TCDBRowSet(const TCDBTableSpec& spec) : Spec(spec), Columns(Core::TableColumns(spec)) {}
+TCDBRowSet::TCDBRowSet(const TCDBTableSpec& spec, const Core::TableSql& sql)
+    : Spec(spec), ColumnsOwner(sql.Columns), Columns(*ColumnsOwner) {}
 
-int TCDBRowSet::FindColumn(const char* name) const {
+int TCDBRowSet::FindColumn(const TCDBFieldSpec& field) const {
     for (size_t i = 0; i < Columns.size(); ++i)
-        if (strcasecmp(Columns[i]->get_Name(), name) == 0) return int(i);
+        if (Columns[i] == &field) return int(i);
+    // Another spec of the same column, e.g. a view's.
+    for (size_t i = 0; i < Columns.size(); ++i)
+        if (strcasecmp(Columns[i]->get_Name(), field.get_Name()) == 0) return int(i);
     return -1;
 }
 
@@ -29,23 +33,21 @@ namespace Core {
 namespace {
 
 void Insert(Connection& connection, TCDBRowSet& rows, TCDBRow& row, std::vector<TCDBCell>& stored) {
+    const TableSql& table = connection.SqlOf(rows.Spec);
     std::string names;
     std::string placeholders;
     std::vector<TCDBParam> params;
     for (size_t i = 0; i < rows.Columns.size(); ++i) {
         if (!row.Cells[i].Changed) continue; // left to the column's default
         if (!params.empty()) names += ", ", placeholders += ", ";
-        names += QuoteName(rows.Columns[i]->get_Name());
+        names += table.QuotedColumns[i];
         placeholders += "?";
         params.push_back(row.Cells[i].Value);
     }
-    std::string sql = "INSERT INTO " + QuoteName(rows.Spec.Name);
+    std::string sql = "INSERT INTO " + table.Name;
     sql += params.empty() ? " DEFAULT VALUES" : " (" + names + ") VALUES (" + placeholders + ")";
     // RETURNING gives the defaults SQLite filled in along with the new ID.
-    std::string returning;
-    for (const TCDBFieldSpec* column : rows.Columns)
-        returning += (returning.empty() ? "" : ", ") + QuoteName(column->get_Name());
-    const auto result = connection.Query(sql + " RETURNING " + returning, params);
+    const auto result = connection.Query(sql + " RETURNING " + table.Returning, params);
     stored.clear();
     for (const TCDBParam& value : result.at(0))
         stored.push_back(TCDBCell{value, false});
@@ -56,12 +58,13 @@ void Update(Connection& connection, TCDBRowSet& rows, TCDBRow& row, std::vector<
         throw TCException(__FILE__, __LINE__,
                           std::string("the primary key of a saved row of ") + rows.Spec.Name +
                               " cannot change");
+    const TableSql& table = connection.SqlOf(rows.Spec);
     std::string assignments;
     std::vector<TCDBParam> params;
     for (size_t i = 1; i < rows.Columns.size(); ++i) {
         if (!row.Cells[i].Changed) continue;
         if (!params.empty()) assignments += ", ";
-        assignments += QuoteName(rows.Columns[i]->get_Name()) + " = ?";
+        assignments += table.QuotedColumns[i] + " = ?";
         params.push_back(row.Cells[i].Value);
     }
     stored = row.Cells;
@@ -69,8 +72,8 @@ void Update(Connection& connection, TCDBRowSet& rows, TCDBRow& row, std::vector<
         cell.Changed = false;
     if (params.empty()) return;
     params.push_back(row.Cells[0].Value);
-    const std::string sql = "UPDATE " + QuoteName(rows.Spec.Name) + " SET " + assignments + " WHERE " +
-                            QuoteName(rows.Spec.IDField->get_Name()) + " = ?";
+    const std::string sql =
+        "UPDATE " + table.Name + " SET " + assignments + " WHERE " + table.QuotedColumns[0] + " = ?";
     if (connection.Execute(sql, params) == 0)
         throw TCException(__FILE__, __LINE__,
                           "row " + AsText(row.Cells[0].Value) + " of " + rows.Spec.Name +
@@ -79,20 +82,6 @@ void Update(Connection& connection, TCDBRowSet& rows, TCDBRow& row, std::vector<
 
 } // namespace
 
-std::vector<const TCDBFieldSpec*> TableColumns(const TCDBTableSpec& spec) {
-    std::vector<const TCDBFieldSpec*> columns{spec.IDField};
-    for (const TCDBFieldSpec* field : spec.Fields)
-        if (strcasecmp(field->get_Name(), spec.IDField->get_Name()) != 0) columns.push_back(field);
-    return columns;
-}
-
-std::string ColumnList(const TCDBTableSpec& spec) {
-    std::string list;
-    for (const TCDBFieldSpec* column : TableColumns(spec))
-        list += (list.empty() ? "" : ", ") + QuoteName(spec.Name) + "." + QuoteName(column->get_Name());
-    return list;
-}
-
 void SaveRow(TCDBRowSet& rows, TCDBRow& row) {
     bool anyChanged = false;
     for (const auto& cell : row.Cells)
@@ -100,7 +89,7 @@ void SaveRow(TCDBRowSet& rows, TCDBRow& row) {
     if (!row.IsNew && !anyChanged && row.PendingExternalID.IsNull()) return;
 
     Connection& connection = ThreadConnection();
-    WriteScope scope(connection);
+    WriteScope scope(connection, row.PendingExternalID.IsNull());
     std::vector<TCDBCell> stored;
     if (row.IsNew)
         Insert(connection, rows, row, stored);

@@ -1,9 +1,11 @@
 #pragma once
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "DB/TCDBBasicTable.h"
+#include "db/core/TableSql.h"
 
 namespace DB {
 
@@ -21,24 +23,21 @@ struct TCDBRow {
 
 // The rows an iterator walks over, all read when the select ran.
 struct TCDBRowSet {
-    explicit TCDBRowSet(const TCDBTableSpec& spec);
+    // `sql` is the table's, for the calling thread's connection.
+    explicit TCDBRowSet(const TCDBTableSpec& spec, const Core::TableSql& sql);
 
     const TCDBTableSpec& Spec;
-    std::vector<const TCDBFieldSpec*> Columns; // the primary key first
+    const std::shared_ptr<const Core::ColumnSpecs> ColumnsOwner; // shared by every row set of the table
+    const Core::ColumnSpecs& Columns;                            // the primary key first
     std::vector<TCDBRow> Rows;
     std::map<Accessories::TCRecordID, std::string> ExternalIDs;
 
-    // Index of the column named `name` (any case), or -1.
-    int FindColumn(const char* name) const;
+    // Index of the column (the same spec, or one of the same name in any case), or -1.
+    int FindColumn(const TCDBFieldSpec& field) const;
     Accessories::TCRecordID RowID(const TCDBRow& row) const;
 };
 
 namespace Core {
-
-// The columns every select reads: the primary key, then the other columns of the table.
-std::vector<const TCDBFieldSpec*> TableColumns(const TCDBTableSpec& spec);
-// "T"."A", "T"."B", ... for the columns of TableColumns.
-std::string ColumnList(const TCDBTableSpec& spec);
 
 // Inserts a new row or updates the changed columns of a read one, together with a pending external ID.
 void SaveRow(TCDBRowSet& rows, TCDBRow& row);

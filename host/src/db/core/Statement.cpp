@@ -34,6 +34,7 @@ Statement::Statement(sqlite3* db, std::string sql, bool persistent) : m_Db(db), 
         ThrowSqliteError(m_Db, rc, m_Sql);
     }
     if (m_Stmt == nullptr) throw TCException(__FILE__, __LINE__, "empty SQL statement");
+    m_ReadOnly = sqlite3_stmt_readonly(m_Stmt) != 0;
 }
 
 Statement::~Statement() {

@@ -24,6 +24,8 @@ public:
     Statement& operator=(const Statement&) = delete;
 
     const std::string& get_Sql() const { return m_Sql; }
+    // True when running it writes nothing (transaction control counts as read-only too).
+    bool IsReadOnly() const { return m_ReadOnly; }
     // All result rows.
     std::vector<Row> Query(const std::vector<TCDBParam>& params);
     // For statements without results; returns the rows changed directly by it.
@@ -36,6 +38,7 @@ private:
     sqlite3* m_Db;
     sqlite3_stmt* m_Stmt = nullptr;
     std::string m_Sql;
+    bool m_ReadOnly = false;
 };
 
 // Prepared statements of one connection by SQL text; the least recently used is dropped when full.

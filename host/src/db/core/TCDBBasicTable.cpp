@@ -13,17 +13,17 @@ namespace DB {
 
 namespace {
 
-std::string IDColumn(const TCDBTableSpec& spec) {
-    return Core::QuoteName(spec.Name) + "." + Core::QuoteName(spec.IDField->get_Name());
-}
-
 void AppendWhereAndOrder(std::string& sql, std::vector<TCDBParam>& params, const TCDBWhere& where,
                          const TCDBOrder& order) {
     if (!where.IsEmpty() && !where.IsAlwaysTrue()) {
-        sql += " WHERE " + where.get_Sql();
+        sql += " WHERE ";
+        sql += where.get_Sql();
         params.insert(params.end(), where.get_Params().begin(), where.get_Params().end());
     }
-    if (!order.IsEmpty()) sql += " ORDER BY " + order.get_Sql();
+    if (!order.IsEmpty()) {
+        sql += " ORDER BY ";
+        sql += order.get_Sql();
+    }
 }
 
 void AppendPage(std::string& sql, std::vector<TCDBParam>& params, int limit, int skip) {
@@ -44,14 +44,14 @@ int TCDBBasicTable::get_MasterSlaveMode() {
 
 void TCDBBasicTable::set_MasterSlaveMode(int mode) {
     Core::Connection& connection = Core::ThreadConnection();
-    Core::WriteScope scope(connection);
+    Core::WriteScope scope(connection, true);
     connection.Execute("INSERT OR REPLACE INTO SystemSettings (NAME, VALUE) VALUES (?, ?)",
                        {"MasterSlaveMode", std::to_string(mode)});
     scope.Commit();
 }
 
 TCDBIterator TCDBBasicTable::SelectPrimary(const Accessories::TCRecordID& id) {
-    return Run(*m_Spec.IDField == TCDBParam(id), TCDBOrder(), 0, 0);
+    return Run(*m_Spec.IDField == TCDBParam(id), TCDBOrder(), 0, 0, true);
 }
 
 TCDBIterator TCDBBasicTable::SelectAll() {
@@ -69,10 +69,11 @@ TCDBIterator TCDBBasicTable::SelectTop(const std::string& /*fields*/, int count,
 }
 
 int64_t TCDBBasicTable::SelectCount(const std::string& /*fields*/, const TCDBWhere& where) {
-    std::string sql = "SELECT COUNT(*) FROM " + Core::QuoteName(m_Spec.Name);
+    Core::Connection& connection = Core::ThreadConnection();
+    std::string sql = "SELECT COUNT(*) FROM " + connection.SqlOf(m_Spec).Name;
     std::vector<TCDBParam> params;
     AppendWhereAndOrder(sql, params, EffectiveWhere(where), TCDBOrder());
-    return Core::AsInt64(Core::ThreadConnection().Query(sql, params).at(0).at(0));
+    return Core::AsInt64(connection.QueryOneRemembered(sql, params).at(0).at(0));
 }
 
 TCDBSubSelect TCDBBasicTable::GetSelect(const TCDBFieldSpec& column, const TCDBWhere& where,
@@ -86,7 +87,7 @@ TCDBSubSelect TCDBBasicTable::GetSelect(const TCDBFieldSpec& column, const TCDBW
 
 void TCDBBasicTable::CreateObject(TCDBAutoObject& object) {
     TCDBIterator& iterator = object;
-    iterator.m_Rows = std::make_unique<TCDBRowSet>(m_Spec);
+    iterator.m_Rows = std::make_unique<TCDBRowSet>(m_Spec, Core::ThreadConnection().SqlOf(m_Spec));
     TCDBRow row;
     row.Cells.resize(iterator.m_Rows->Columns.size());
     row.IsNew = true;
@@ -95,11 +96,11 @@ void TCDBBasicTable::CreateObject(TCDBAutoObject& object) {
 }
 
 int TCDBBasicTable::DeleteWhere(const TCDBWhere& where) {
-    std::string sql = "DELETE FROM " + Core::QuoteName(m_Spec.Name);
+    Core::Connection& connection = Core::ThreadConnection();
+    std::string sql = "DELETE FROM " + connection.SqlOf(m_Spec).Name;
     std::vector<TCDBParam> params;
     AppendWhereAndOrder(sql, params, where, TCDBOrder());
-    Core::Connection& connection = Core::ThreadConnection();
-    Core::WriteScope scope(connection);
+    Core::WriteScope scope(connection, true);
     // Counts only this table's rows: SQLite leaves rows removed by cascades and triggers out.
     const int deleted = connection.Execute(sql, params);
     scope.Commit();
@@ -112,7 +113,7 @@ bool TCDBBasicTable::DeleteRowByID(const Accessories::TCRecordID& id) {
 }
 
 TCDBWhere TCDBBasicTable::CreateWhereExternalIDEqualsTo(const std::string& externalID) const {
-    return TCDBWhere(IDColumn(m_Spec) +
+    return TCDBWhere(Core::ThreadConnection().SqlOf(m_Spec).IDColumn +
                          " IN (SELECT RECORD_ID FROM ExternalIDs WHERE TABLE_ID = ? AND EXTERNAL_ID = ?)",
                      {m_Spec.TableID, externalID});
 }
@@ -124,46 +125,57 @@ void TCDBBasicTable::SetFilterByUserRights(const Accessories::TCRecordID& userID
 
 TCDBWhere TCDBBasicTable::EffectiveWhere(const TCDBWhere& where) const {
     if (m_RightsLevel <= 0) return where;
-    const TCDBWhere granted(IDColumn(m_Spec) +
+    const TCDBWhere granted(Core::ThreadConnection().SqlOf(m_Spec).IDColumn +
                                 " IN (SELECT RECORD_ID FROM UserRecordRights WHERE USER_LINK = ?"
                                 " AND TABLE_ID = ? AND LEVEL >= ?)",
                             {m_RightsUser, m_Spec.TableID, m_RightsLevel});
     return where && granted;
 }
 
-TCDBIterator TCDBBasicTable::Run(const TCDBWhere& where, const TCDBOrder& order, int limit, int skip) {
-    const std::string table = Core::QuoteName(m_Spec.Name);
-    std::string sql = "SELECT " + Core::ColumnList(m_Spec);
+TCDBIterator TCDBBasicTable::Run(const TCDBWhere& where, const TCDBOrder& order, int limit, int skip,
+                                 bool byKey) {
+    Core::Connection& connection = Core::ThreadConnection();
+    const Core::TableSql& table = connection.SqlOf(m_Spec);
+    const TCDBWhere effective = EffectiveWhere(where);
+    std::string sql;
+    sql.reserve(table.ColumnList.size() + effective.get_Sql().size() + 160);
+    sql += "SELECT ";
+    sql += table.ColumnList;
     std::vector<TCDBParam> params;
-    std::string source = table;
     const bool paged = limit > 0 || skip > 0;
-    if (m_SelectExternalID && paged) {
-        // The page is cut from the bare table first and only its rows are joined to their external IDs:
-        // joining before the OFFSET would look up the external ID of every skipped row as well. The
-        // sub-select keeps the table's name, so the conditions and the order read the same inside and out.
-        source = "(SELECT * FROM " + table;
-        AppendWhereAndOrder(source, params, EffectiveWhere(where), order);
-        AppendPage(source, params, limit, skip);
-        source += ") AS " + table;
-    }
     if (m_SelectExternalID) {
-        sql += ", ExternalIDs.EXTERNAL_ID FROM " + source +
-               " LEFT JOIN ExternalIDs ON ExternalIDs.TABLE_ID = ? AND ExternalIDs.RECORD_ID = " +
-               IDColumn(m_Spec);
+        sql += ", ExternalIDs.EXTERNAL_ID FROM ";
+        if (paged) {
+            // The page is cut from the bare table first and only its rows are joined to their external
+            // IDs: joining before the OFFSET would look up the external ID of every skipped row as well.
+            // The sub-select keeps the table's name, so the conditions and the order read the same inside
+            // and out.
+            sql += "(SELECT * FROM " + table.Name;
+            AppendWhereAndOrder(sql, params, effective, order);
+            AppendPage(sql, params, limit, skip);
+            sql += ") AS " + table.Name;
+        } else {
+            sql += table.Name;
+        }
+        sql += " LEFT JOIN ExternalIDs ON ExternalIDs.TABLE_ID = ? AND ExternalIDs.RECORD_ID = ";
+        sql += table.IDColumn;
         params.emplace_back(m_Spec.TableID);
+        if (paged) {
+            if (!order.IsEmpty()) sql += " ORDER BY " + order.get_Sql();
+        } else {
+            AppendWhereAndOrder(sql, params, effective, order);
+        }
     } else {
-        sql += " FROM " + source;
-    }
-    if (m_SelectExternalID && paged) {
-        if (!order.IsEmpty()) sql += " ORDER BY " + order.get_Sql();
-    } else {
-        AppendWhereAndOrder(sql, params, EffectiveWhere(where), order);
+        sql += " FROM " + table.Name;
+        AppendWhereAndOrder(sql, params, effective, order);
         if (paged) AppendPage(sql, params, limit, skip);
     }
 
-    auto rowSet = std::make_unique<TCDBRowSet>(m_Spec);
+    auto rowSet = std::make_unique<TCDBRowSet>(m_Spec, table);
     const size_t columnCount = rowSet->Columns.size();
-    for (auto& values : Core::ThreadConnection().Query(sql, params)) {
+    auto rows = byKey ? connection.QueryOneRemembered(sql, params) : connection.Query(sql, params);
+    rowSet->Rows.reserve(rows.size());
+    for (auto& values : rows) {
         TCDBRow row;
         row.Cells.reserve(columnCount);
         for (size_t i = 0; i < columnCount; ++i)

@@ -26,7 +26,7 @@ TCDBField TCDBIterator::Field(const TCDBFieldSpec& field) {
     if (IsEnd())
         throw TCException(__FILE__, __LINE__,
                           std::string("no current row to read ") + field.get_Name() + " from");
-    const int index = m_Rows->FindColumn(field.get_Name());
+    const int index = m_Rows->FindColumn(field);
     if (index < 0)
         throw TCException(__FILE__, __LINE__,
                           std::string("table ") + m_Rows->Spec.Name + " has no column " + field.get_Name());

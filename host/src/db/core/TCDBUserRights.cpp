@@ -18,7 +18,7 @@ void GrantRecordRight(const Accessories::TCRecordID& userID, int tableID,
     const TCDBTableSpec* table = connection.get_Instance().FindTable(tableID);
     if (table == nullptr) throw TCException(__FILE__, __LINE__, "no table number " + std::to_string(tableID));
 
-    Core::WriteScope scope(connection);
+    Core::WriteScope scope(connection, true);
     // Rights on missing rows would never be cleaned up: the clean-up runs when a row is deleted.
     std::vector<TCDBParam> key;
     key.emplace_back(recordID);
@@ -38,7 +38,7 @@ void GrantRecordRight(const Accessories::TCRecordID& userID, int tableID,
 void RevokeRecordRight(const Accessories::TCRecordID& userID, int tableID,
                        const Accessories::TCRecordID& recordID) {
     Core::Connection& connection = Core::ThreadConnection();
-    Core::WriteScope scope(connection);
+    Core::WriteScope scope(connection, true);
     connection.Execute("DELETE FROM UserRecordRights WHERE USER_LINK = ? AND TABLE_ID = ? AND RECORD_ID = ?",
                        {userID, tableID, recordID});
     scope.Commit();

@@ -103,7 +103,10 @@ TCDBWhere operator>=(const TCDBFieldSpec& field, const TCDBParam& value) {
 }
 
 std::string TCDBFieldSpec::get_QualifiedName() const {
-    return Core::QuoteName(m_Table) + "." + Core::QuoteName(m_Column);
+    std::string name = Core::QuoteName(m_Table);
+    name += '.';
+    name += Core::QuoteName(m_Column);
+    return name;
 }
 
 TCDBWhere TCDBFieldSpec::IsNull() const {

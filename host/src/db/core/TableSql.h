@@ -1,0 +1,24 @@
+#pragma once
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "DB/TCDBBasicTable.h"
+
+namespace DB::Core {
+
+using ColumnSpecs = std::vector<const TCDBFieldSpec*>;
+
+// The SQL pieces of one table, built once per connection rather than for every statement.
+struct TableSql {
+    explicit TableSql(const TCDBTableSpec& spec);
+
+    std::shared_ptr<const ColumnSpecs> Columns; // every select reads these: the primary key first
+    std::vector<std::string> QuotedColumns;     // "A", in the order of Columns
+    std::string Name;                           // "T"
+    std::string IDColumn;                       // "T"."ID"
+    std::string ColumnList;                     // "T"."ID", "T"."A", ...
+    std::string Returning;                      // "ID", "A", ...
+};
+
+} // namespace DB::Core
