@@ -25,9 +25,12 @@ AUTH = "Basic " + base64.b64encode(b"admin:crash").decode()
 
 
 class Daemon:
+    started = []
+
     def __init__(self, binary, data):
         self.proc = subprocess.Popen([binary, "--data-dir", data, "--http-port", "0", "--https-port", "-1"],
                                      stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        Daemon.started.append(self)
         line = self.proc.stdout.readline()
         match = re.search(r"http listening on [\d.]+:(\d+)", line)
         if not match:
@@ -135,6 +138,20 @@ def one_run(args, run):
     return ok
 
 
+def guarded_run(args, run):
+    # A run that fails with an exception counts as failed; its daemons must not outlive it.
+    try:
+        return one_run(args, run)
+    except Exception as e:  # noqa: BLE001 - any fault of a run is reported and counted
+        print(f"run {run:2}: FAILED: {e}", flush=True)
+        return False
+    finally:
+        for daemon in Daemon.started:
+            if daemon.proc.poll() is None:
+                daemon.kill()
+        Daemon.started.clear()
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", default="build")
@@ -142,7 +159,7 @@ def main():
     parser.add_argument("--writes", type=int, default=1000)
     parser.add_argument("--connections", type=int, default=16)
     args = parser.parse_args()
-    passed = sum(one_run(args, run) for run in range(1, args.runs + 1))
+    passed = sum(guarded_run(args, run) for run in range(1, args.runs + 1))
     print(f"{passed} of {args.runs} runs passed")
     return 0 if passed == args.runs else 1
 

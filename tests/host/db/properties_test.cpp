@@ -181,7 +181,7 @@ TEST(PropertyIDTest, NamesAndNumbersIdentifyOneProperty) {
         EXPECT_EQ(Property::TCPropertyID::FindByName(id->name()), id);
         EXPECT_EQ(Property::TCPropertyID::FindByNumber(id->get_Number()), id);
     }
-    EXPECT_EQ(all.size(), 17u);
+    EXPECT_EQ(all.size(), 19u);
     EXPECT_EQ(AccessProp::GeneralWebApiSettings_Enabled.name(), "GeneralWebApiSettings_Enabled");
     EXPECT_EQ(Property::TCPropertyID::FindByName("generalwebapisettings_enabled"), nullptr);
     EXPECT_EQ(Property::TCPropertyID::FindByName("NoSuchSetting"), nullptr);
