@@ -7,6 +7,7 @@ packages=(
   libsqlite3-dev libsodium-dev libhowardhinnant-date-dev libutfcpp-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   curl openssl
+  libsystemd-dev python3-jsonschema lintian
 )
 [ "${1:-}" = "--bench" ] && packages+=(wrk sqlite3 clang libclang-rt-14-dev)
 missing=()
