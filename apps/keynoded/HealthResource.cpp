@@ -1,14 +1,10 @@
 #include "HealthResource.h"
 
-#include <cstring>
 #include <memory>
 
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 #include <sqlite3.h>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
 
 #include "Web/Request.h"
 #include "Web/Response.h"
@@ -67,18 +63,6 @@ bool databaseAnswers(const std::string& path) {
     std::unique_ptr<sqlite3_stmt, decltype(&sqlite3_finalize)> statement(rawStatement, &sqlite3_finalize);
     // An empty schema means the file is not the daemon's database (e.g. made anew by someone else).
     return sqlite3_step(statement.get()) == SQLITE_ROW && sqlite3_column_int(statement.get(), 0) > 0;
-}
-
-bool socketAccepts(const std::string& path) {
-    sockaddr_un address{};
-    if (path.size() >= sizeof(address.sun_path)) return false;
-    address.sun_family = AF_UNIX;
-    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return false;
-    const bool connected = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0;
-    ::close(fd);
-    return connected;
 }
 
 } // namespace keynoded

@@ -25,7 +25,5 @@ private:
 // Whether the database file opens and answers a query on a connection of its own (the daemon's
 // connections stay open when the file goes away or turns unreadable).
 bool databaseAnswers(const std::string& path);
-// Whether something accepts connections on the Unix-domain socket.
-bool socketAccepts(const std::string& path);
 
 } // namespace keynoded

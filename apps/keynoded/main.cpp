@@ -20,6 +20,7 @@
 #include "OpenApiResource.h"
 #include "Options.h"
 #include "RequestLog.h"
+#include "SocketProbe.h"
 #include "Web/SelfSignedCertificate.h"
 #include "Web/Server.h"
 
@@ -104,7 +105,7 @@ int main(int argc, char** argv) {
                 std::vector<std::pair<std::string, keynoded::HealthResource::Check>>{
                     {"database", [databaseFile] { return keynoded::databaseAnswers(databaseFile); }},
                     {"serviceThread", [api] { return api->IsRunning(); }},
-                    {"mailRouter", [mailSocket] { return keynoded::socketAccepts(mailSocket); }}}),
+                    {"mailRouter", [mailSocket] { return keynode::socketAccepts(mailSocket); }}}),
             "/health");
         server.start();
         // After the listeners, so that a second daemon on the same data directory is told about its

@@ -146,3 +146,102 @@ TEST_F(KeynodedServiceTest, LogsStartListenersFailedRequestsAndStopWithPrioritie
 }
 
 } // namespace
+
+namespace {
+
+// Waits for the service thread to enable the API, then GETs.
+WebTest::Reply getWhenUp(uint16_t port, const std::string& target, const std::string& credentials) {
+    WebTest::Reply reply;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        reply = get(port, target, credentials);
+        if (reply.result_int() != 503) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return reply;
+}
+
+TEST_F(KeynodedServiceTest, OnlineBackupRestoredIntoAFreshDirectoryAnswersLikeTheOriginal) {
+    ctl({"init"});
+    ctl({"demo"});
+    ctl({"user", "add", "admin", "--password", "s3cret", "--all-methods"});
+    ctl({"property", "set", "GeneralWebApiSettings_Enabled", "1"});
+    const std::string admin = "YWRtaW46czNjcmV0"; // admin:s3cret
+    const std::vector<std::string> args{"--http-port", "0", "--https-port", "-1", "--config", "/dev/null"};
+    auto withData = [&](const std::string& dir) {
+        std::vector<std::string> all{"--data-dir", dir};
+        all.insert(all.end(), args.begin(), args.end());
+        return all;
+    };
+    auto original = start(withData(m_Data));
+    const uint16_t port = portFrom(original->readLine(), "http");
+    ASSERT_NE(port, 0);
+    ASSERT_EQ(getWhenUp(port, "/api/v1/info/api", admin).result_int(), 200);
+    // A write of the daemon's, still in its write-ahead log, must be in the copy.
+    {
+        WebTest::TestClient client(port);
+        auto request = WebTest::makeRequest(http::verb::post, "/api/v1/config/holidays",
+                                            R"({"id":{"extId":"B-1"},"name":"Backup day","isRepeated":true,)"
+                                            R"("periods":[{"assumedWeekDay":6,"startMonth":5,"startDay":1,)"
+                                            R"("endMonth":5,"endDay":1}]})");
+        request.set(http::field::content_type, "application/json");
+        request.set(http::field::authorization, "Basic " + admin);
+        ASSERT_EQ(client.send(request).result_int(), 200);
+    }
+    const std::string backup = m_Dir.path() + "/backup.db";
+    ctl({"backup", backup});
+
+    ProgramResult refused = RunProgram(KEYNODECTL_BIN, {"--data-dir", m_Data, "restore", backup});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_THAT(refused.output, HasSubstr("keynoded runs"));
+    ProgramResult notADatabase = RunProgram(KEYNODECTL_BIN, {"--data-dir", m_Data, "restore", m_Config});
+    EXPECT_NE(notADatabase.exitCode, 0);
+
+    const std::string fresh = m_Dir.path() + "/fresh";
+    ASSERT_EQ(RunProgram(KEYNODECTL_BIN, {"--data-dir", fresh, "restore", backup}).exitCode, 0);
+    m_Log = m_Dir.path() + "/fresh.log";
+    auto restored = start(withData(fresh));
+    const uint16_t restoredPort = portFrom(restored->readLine(), "http");
+    ASSERT_NE(restoredPort, 0);
+    for (const std::string target :
+         {"/api/v1/keynodes", "/api/v1/config/holidays", "/api/v1/access/accessGroups",
+          "/api/v1/config/weekprograms?type=10", "/api/v1/access/cards?cardNumber=100001"}) {
+        const WebTest::Reply mine = getWhenUp(port, target, admin);
+        EXPECT_EQ(mine.result_int(), 200) << target;
+        EXPECT_EQ(getWhenUp(restoredPort, target, admin).body(), mine.body()) << target;
+    }
+    EXPECT_THAT(get(restoredPort, "/api/v1/config/holidays", admin).body(), HasSubstr("Backup day"));
+
+    // A new password takes effect at once in the running daemon; the backup keeps the old one.
+    ctl({"user", "passwd", "admin", "--password", "n3w"});
+    EXPECT_EQ(get(port, "/api/v1/info/api", admin).result_int(), 401);
+    EXPECT_EQ(get(port, "/api/v1/info/api", "YWRtaW46bjN3").result_int(), 200); // admin:n3w
+    EXPECT_EQ(get(restoredPort, "/api/v1/info/api", admin).result_int(), 200);
+    EXPECT_EQ(restored->stop(SIGTERM), 0);
+    EXPECT_EQ(original->stop(SIGTERM), 0);
+}
+
+TEST_F(KeynodedServiceTest, UserCommandsListChangeAndRemoveUsers) {
+    ctl({"init"});
+    ctl({"user", "add", "admin", "--password", "pw", "--all-methods"});
+    ctl({"user", "add", "reader", "--password", "pw", "--claim", "11036", "--claim", "11001"});
+    EXPECT_EQ(RunProgram(KEYNODECTL_BIN, {"--data-dir", m_Data, "user", "claims", "reader"}).output,
+              "11001\n11036\n");
+    EXPECT_EQ(RunProgram(KEYNODECTL_BIN, {"--data-dir", m_Data, "user", "list", "--json"}).output,
+              R"([{"name":"admin","id":1,"apiAccess":true,"allMethods":true,"claims":[]},)"
+              R"({"name":"reader","id":2,"apiAccess":true,"allMethods":false,"claims":[11001,11036]}])"
+              "\n");
+    ctl({"user", "remove", "reader"});
+    ProgramResult gone = RunProgram(KEYNODECTL_BIN, {"--data-dir", m_Data, "user", "claims", "reader"});
+    EXPECT_EQ(gone.exitCode, 1);
+    EXPECT_THAT(gone.output, HasSubstr("no user 'reader'"));
+    EXPECT_EQ(RunProgram(KEYNODECTL_BIN, {"--data-dir", m_Data, "user", "remove", "reader"}).exitCode, 1);
+    // The claims went with the user: one added again (with the freed highest ID) has none.
+    ctl({"user", "add", "reader", "--password", "pw"});
+    EXPECT_EQ(RunProgram(KEYNODECTL_BIN, {"--data-dir", m_Data, "user", "claims", "reader"}).output, "");
+    EXPECT_EQ(
+        RunProgram(KEYNODECTL_BIN, {"--data-dir", m_Data, "user", "passwd", "nobody", "--password", "x"})
+            .exitCode,
+        1);
+}
+
+} // namespace
