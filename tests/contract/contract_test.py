@@ -207,6 +207,20 @@ class Contract:
             return [f"not JSON: {body[:200]}"]
         return self.problems(pointer + "/content/application~1json/schema", value)
 
+    def request_problems(self, path, method, target, body):
+        """A request the API accepted must be one the document describes: its query parameters and body."""
+        operation = self.operation(path, method)
+        pointer = "#/paths/" + escape(path) + "/" + method.lower()
+        documented = {p["name"] for p in operation.get("parameters", []) if p["in"] == "query"}
+        found = [f"query parameter {name} is not documented"
+                 for name in urllib.parse.parse_qs(urllib.parse.urlsplit(target).query) if name not in documented]
+        if "requestBody" in operation and isinstance(body, (dict, list)):
+            found += [f"request body {p}" for p in
+                      self.problems(pointer + "/requestBody/content/application~1json/schema", body)]
+        elif body is not None:
+            found.append("a body is sent but none is documented")
+        return found
+
     def example_problems(self):
         """The document's own examples must keep its schemas."""
         found = []
@@ -277,6 +291,9 @@ def main():
                     continue  # the common answers for paths and methods the API has not
                 for problem in contract.validate(PREFIX + path, method, status, answer):
                     failures.append(f"{name}: {problem}")
+                if status == 200:
+                    for problem in contract.request_problems(PREFIX + path, method, target, body):
+                        failures.append(f"{name}: {problem}")
                 seen.setdefault((method, path), set()).add(status // 100)
 
             # Every documented operation has been seen succeeding and failing.
