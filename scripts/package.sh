@@ -4,6 +4,7 @@
 # unpacked into a throwaway root. Prints the package's path last.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh --package
 build=${KEYNODE_DEB_BUILD:-build-deb}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr \
     -DKEYNODE_BUILD_TESTS=OFF >/dev/null
