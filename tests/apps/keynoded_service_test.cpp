@@ -5,6 +5,11 @@
 #include <sstream>
 #include <thread>
 
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -49,8 +54,8 @@ protected:
         ASSERT_EQ(RunProgram(KEYNODECTL_BIN, args).exitCode, 0);
     }
     // keynoded with its stderr in m_Log.
-    std::unique_ptr<DaemonProcess> start(const std::vector<std::string>& args) {
-        std::vector<std::string> shell{"-c", "exec \"$0\" \"$@\" 2>" + m_Log, KEYNODED_BIN};
+    std::unique_ptr<DaemonProcess> start(const std::vector<std::string>& args, const std::string& env = "") {
+        std::vector<std::string> shell{"-c", env + " exec \"$0\" \"$@\" 2>" + m_Log, KEYNODED_BIN};
         shell.insert(shell.end(), args.begin(), args.end());
         return std::make_unique<DaemonProcess>("/bin/sh", shell);
     }
@@ -242,6 +247,48 @@ TEST_F(KeynodedServiceTest, UserCommandsListChangeAndRemoveUsers) {
         RunProgram(KEYNODECTL_BIN, {"--data-dir", m_Data, "user", "passwd", "nobody", "--password", "x"})
             .exitCode,
         1);
+}
+
+// systemd's side of sd_notify: a datagram socket whose messages the test reads.
+class NotifySocket {
+public:
+    explicit NotifySocket(const std::string& path) : m_Fd(::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0)) {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        path.copy(address.sun_path, sizeof(address.sun_path) - 1);
+        m_Bound = m_Fd >= 0 && ::bind(m_Fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
+    }
+    ~NotifySocket() {
+        if (m_Fd >= 0) ::close(m_Fd);
+    }
+    bool bound() const { return m_Bound; }
+    // The next message, or "" after the time-out.
+    std::string receive(int timeoutMs = 10000) {
+        pollfd ready{m_Fd, POLLIN, 0};
+        if (::poll(&ready, 1, timeoutMs) != 1) return "";
+        char buffer[512];
+        const ssize_t size = ::recv(m_Fd, buffer, sizeof(buffer), 0);
+        return size > 0 ? std::string(buffer, size_t(size)) : "";
+    }
+
+private:
+    int m_Fd;
+    bool m_Bound = false;
+};
+
+TEST_F(KeynodedServiceTest, ReportsReadinessToSystemdOnceItsListenersAreUp) {
+    const std::string path = m_Dir.path() + "/notify";
+    NotifySocket systemd(path);
+    ASSERT_TRUE(systemd.bound());
+    auto daemon =
+        start({"--data-dir", m_Data, "--http-port", "0", "--https-port", "-1", "--config", "/dev/null"},
+              "NOTIFY_SOCKET=" + path);
+    const uint16_t port = portFrom(daemon->readLine(), "http");
+    ASSERT_NE(port, 0);
+    EXPECT_EQ(systemd.receive(), "READY=1");
+    EXPECT_EQ(get(port, "/health").result_int(), 200); // ready means answering
+    daemon->stop(SIGTERM);
+    EXPECT_EQ(systemd.receive(), "STOPPING=1");
 }
 
 } // namespace
