@@ -7,8 +7,10 @@ packages=(
   libsqlite3-dev libsodium-dev libhowardhinnant-date-dev libutfcpp-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   curl openssl
+  libsystemd-dev python3-jsonschema
 )
 [ "${1:-}" = "--bench" ] && packages+=(wrk sqlite3 clang libclang-rt-14-dev)
+[ "${1:-}" = "--package" ] && packages+=(lintian fakeroot)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

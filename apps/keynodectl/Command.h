@@ -23,6 +23,13 @@ int runDemo(const keynode::DataDir& dir, const Args& args);
 int runMail(const keynode::DataDir& dir, const Args& args);
 int runCloudUser(const keynode::DataDir& dir, const Args& args);
 int runSystem(const keynode::DataDir& dir, const Args& args);
+int runBackup(const keynode::DataDir& dir, const Args& args);
+int runRestore(const keynode::DataDir& dir, const Args& args);
+
+// The `user` commands of UserAdminCommand.cpp.
+int changePassword(const keynode::DataDir& dir, const Args& args);
+int removeUser(const keynode::DataDir& dir, const Args& args);
+int listClaims(const keynode::DataDir& dir, const Args& args);
 
 // Parses a whole decimal number in [min, max] or throws UsageError naming `what`.
 long long parseNumber(const std::string& text, const char* what, long long min, long long max);

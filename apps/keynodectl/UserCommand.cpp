@@ -2,6 +2,8 @@
 #include <set>
 
 #include <boost/program_options.hpp>
+#include <rapidjson/stringbuffer.h>
+#include <rapidjson/writer.h>
 
 #include "Command.h"
 #include "Crypto/TCCryptoUtil.h"
@@ -74,14 +76,46 @@ int addUser(const keynode::DataDir& dir, const Args& args) {
     return 0;
 }
 
+// {"name","id","apiAccess","allMethods","claims":[...]}: what `user list` shows, for scripts.
+void writeUser(rapidjson::Writer<rapidjson::StringBuffer>& writer, DB::TCDBIterator& user,
+               Web::TCDBWebUserClaims& claimTable) {
+    const TCRecordID id = user.Field(Table_WebUsers::ID).get_AsRecordID();
+    writer.StartObject();
+    writer.Key("name");
+    const std::string name = user.Field(Table_WebUsers::NAME).get_AsString();
+    writer.String(name.c_str(), rapidjson::SizeType(name.size()));
+    writer.Key("id");
+    writer.Int64(id.get_ID());
+    writer.Key("apiAccess");
+    writer.Bool(user.Field(Table_WebUsers::ALLOW_WEB_API_ACCESS).get_AsInteger() == 1);
+    writer.Key("allMethods");
+    writer.Bool(user.Field(Table_WebUsers::ALLOW_WEB_API_ACCESS_ALL_METHODS).get_AsInteger() == 1);
+    writer.Key("claims");
+    writer.StartArray();
+    for (auto claims = claimTable.Select("*", Table_WebUserClaims::USER_LINK == id,
+                                         DB::TCDBOrder(Table_WebUserClaims::CLAIM));
+         claims.IsNotEnd(); claims.Next())
+        writer.Int(int(claims.Field(Table_WebUserClaims::CLAIM).get_AsInteger()));
+    writer.EndArray();
+    writer.EndObject();
+}
+
 int listUsers(const keynode::DataDir& dir, const Args& args) {
-    if (!args.empty()) throw UsageError("user list takes no arguments");
+    const bool json = args.size() == 1 && args[0] == "--json";
+    if (!args.empty() && !json) throw UsageError("user list [--json]");
     dir.open(false);
     Web::TCDBWebUsers users;
     Web::TCDBWebUserClaims claimTable;
+    rapidjson::StringBuffer buffer;
+    rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
+    writer.StartArray();
     for (auto it = users.Select("*", DB::TCDBWhere(), DB::TCDBOrder(Table_WebUsers::NAME)); it.IsNotEnd();
          it.Next()) {
         const TCRecordID id = it.Field(Table_WebUsers::ID).get_AsRecordID();
+        if (json) {
+            writeUser(writer, it, claimTable);
+            continue;
+        }
         std::cout << it.Field(Table_WebUsers::NAME).get_AsString() << "\tid=" << id.get_ID()
                   << "\tapi=" << it.Field(Table_WebUsers::ALLOW_WEB_API_ACCESS).get_AsInteger()
                   << "\tall-methods="
@@ -94,6 +128,8 @@ int listUsers(const keynode::DataDir& dir, const Args& args) {
             std::cout << separator << claims.Field(Table_WebUserClaims::CLAIM).get_AsInteger();
         std::cout << "\n";
     }
+    writer.EndArray();
+    if (json) std::cout << buffer.GetString() << "\n";
     return 0;
 }
 
@@ -116,13 +152,15 @@ int grant(const keynode::DataDir& dir, const Args& args) {
 } // namespace
 
 int runUser(const keynode::DataDir& dir, const Args& args) {
-    if (args.empty()) throw UsageError("user needs add, list or grant");
+    if (args.empty()) throw UsageError("user needs add, list, grant, passwd, remove or claims");
     const Args rest(args.begin() + 1, args.end());
-    if (args[0] != "add" && args[0] != "list" && args[0] != "grant")
-        throw UsageError("unknown user command '" + args[0] + "'");
     if (args[0] == "add") return addUser(dir, rest);
     if (args[0] == "list") return listUsers(dir, rest);
-    return grant(dir, rest);
+    if (args[0] == "grant") return grant(dir, rest);
+    if (args[0] == "passwd") return changePassword(dir, rest);
+    if (args[0] == "remove") return removeUser(dir, rest);
+    if (args[0] == "claims") return listClaims(dir, rest);
+    throw UsageError("unknown user command '" + args[0] + "'");
 }
 
 } // namespace keynodectl

@@ -10,8 +10,13 @@ const char* const kUsage = R"(Usage: keynodectl --data-dir DIR COMMAND ...
 Commands:
   init                                  create the data directory and its database
   user add NAME --password PW [--all-methods] [--claim N]... [--no-api-access]
-  user list
+  user list [--json]
   user grant NAME TABLE RECORD_ID LEVEL grant a record right (LEVEL 1 see, 2 change)
+  user passwd NAME [--password PW]      new password (without --password: the first line of stdin)
+  user remove NAME                      the user with its claims, rights and cloud accounts
+  user claims NAME                      the user's claims, one a line
+  backup FILE                           a consistent copy of the database, also while keynoded runs
+  restore FILE                          replace the database with a backup; refused while keynoded runs
   property set NAME VALUE               e.g. property set GeneralWebApiSettings_Enabled 1
   property get NAME
   events [--after ID] [--json]          the event log, oldest first
@@ -73,6 +78,8 @@ int main(int argc, char** argv) {
         if (command == "mail") return runMail(dir, rest);
         if (command == "cloud-user") return runCloudUser(dir, rest);
         if (command == "system") return runSystem(dir, rest);
+        if (command == "backup") return runBackup(dir, rest);
+        if (command == "restore") return runRestore(dir, rest);
         throw UsageError("unknown command '" + command + "'");
     } catch (const UsageError& e) {
         std::cerr << "keynodectl: " << e.what() << "\n" << kUsage;
