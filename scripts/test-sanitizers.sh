@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the suite with sanitizers in a build directory of its own and runs it.
 #   scripts/test-sanitizers.sh [build-dir]            AddressSanitizer and UndefinedBehaviorSanitizer, whole suite
-#   scripts/test-sanitizers.sh --thread [build-dir]   ThreadSanitizer, the tests of concurrent code only
+#   scripts/test-sanitizers.sh --thread [build-dir]   ThreadSanitizer, whole suite
 # Any report fails the run: ASan and TSan exit non-zero on their first report, UBSan aborts.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -17,9 +17,4 @@ cd "$build"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1"
-if [ "$mode" = thread ]; then
-  # The tests whose subject is several threads or processes at once.
-  exec ctest -j2 --output-on-failure --timeout 600 \
-    -R 'Concurrency|Concurrent|Thread|MailRoad|MailRouter|Doors|Lifecycle|Connection'
-fi
 exec ctest -j2 --output-on-failure --timeout 600

@@ -39,13 +39,19 @@ private:
 };
 
 // Recursive lock. Enter(-1) waits forever; Enter(ms) returns false when the lock was not had in time.
+// Built on a plain mutex and a condition: a timed recursive mutex locks through a call that thread
+// checkers do not follow, so they would see every timed entry as a lock never taken.
 class TCCriticalSection {
 public:
     bool Enter(int timeoutMs = -1);
+    // Leaving a section the calling thread does not hold does nothing.
     void Leave();
 
 private:
-    std::recursive_timed_mutex m_Mutex;
+    std::mutex m_Mutex;
+    std::condition_variable m_Released;
+    std::thread::id m_Owner;
+    int m_Depth = 0;
 };
 
 // RAII holder of a TCCriticalSection.

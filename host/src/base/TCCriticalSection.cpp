@@ -3,13 +3,27 @@
 #include <chrono>
 
 bool TCCriticalSection::Enter(int timeoutMs) {
-    if (timeoutMs < 0) {
-        m_Mutex.lock();
+    const std::thread::id self = std::this_thread::get_id();
+    std::unique_lock<std::mutex> lock(m_Mutex);
+    if (m_Depth > 0 && m_Owner == self) {
+        ++m_Depth;
         return true;
     }
-    return m_Mutex.try_lock_for(std::chrono::milliseconds(timeoutMs));
+    const auto free = [this] { return m_Depth == 0; };
+    if (timeoutMs < 0)
+        m_Released.wait(lock, free);
+    else if (!m_Released.wait_for(lock, std::chrono::milliseconds(timeoutMs), free))
+        return false;
+    m_Owner = self;
+    m_Depth = 1;
+    return true;
 }
 
 void TCCriticalSection::Leave() {
-    m_Mutex.unlock();
+    std::unique_lock<std::mutex> lock(m_Mutex);
+    if (m_Depth == 0 || m_Owner != std::this_thread::get_id()) return;
+    if (--m_Depth > 0) return;
+    m_Owner = std::thread::id();
+    lock.unlock();
+    m_Released.notify_one();
 }
