@@ -122,7 +122,8 @@ done
 
 row() { # what goal-text check(new) base-value new-value
   local verdict
-  verdict=$(awk -v n="$5" "BEGIN {print ($4) ? \"yes\" : \"NO\"}")
+  verdict=-
+  [ -z "$2" ] || verdict=$(awk -v n="$5" "BEGIN {print ($4) ? \"yes\" : \"NO\"}")
   printf "%-52s %10s %10s %-20s %s\n" "$1" "$3" "$5" "$2" "$verdict"
 }
 value() { # label key [field]
