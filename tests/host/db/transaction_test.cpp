@@ -161,3 +161,44 @@ TEST_F(TransactionTest, ReadScopeSeesOneSnapshotUntilTheThreadWrites) {
     EXPECT_EQ(nameByKey(), "again");
     EXPECT_EQ(CountRows(Widgets::SPEC), 4);
 }
+
+// Inside a write transaction, counts and rows read by key are remembered, but never past a write that
+// changes them: the thread's own update, an insert into the counted table, an undone savepoint and a
+// delete with its cascade all show at once.
+TEST_F(TransactionTest, RememberedReadsFollowTheTransactionsOwnWrites) {
+    const int64_t id = AddWidget("first");
+    AddPart(id, "p");
+    DB::TCDBBasicTable widgets(Widgets::SPEC);
+    const Accessories::TCRecordID key(id);
+    const auto name = [&] {
+        auto row = widgets.SelectPrimary(key);
+        return row.IsEnd() ? std::string("gone") : row.Field(Widgets::NAME).get_AsString();
+    };
+    const auto rename = [&](const std::string& to) {
+        auto row = widgets.SelectPrimary(key);
+        row.Field(Widgets::NAME).set_AsString(to);
+        row.Save();
+    };
+
+    DB::TCDBTransaction transaction;
+    transaction.Begin();
+    EXPECT_EQ(name(), "first");
+    rename("renamed");
+    EXPECT_EQ(name(), "renamed");
+    EXPECT_EQ(CountRows(Parts::SPEC), 1);
+    AddPart(id, "q");
+    EXPECT_EQ(CountRows(Parts::SPEC), 2);
+    EXPECT_EQ(name(), "renamed");
+    {
+        DB::TCDBTransaction inner;
+        inner.Begin();
+        rename("undone");
+        EXPECT_EQ(name(), "undone");
+        inner.Rollback();
+    }
+    EXPECT_EQ(name(), "renamed");
+    widgets.DeleteWhere(Widgets::ID == key);
+    EXPECT_EQ(name(), "gone");
+    EXPECT_EQ(CountRows(Parts::SPEC), 0);
+    transaction.Commit();
+}

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <mutex>
 #include <sqlite3.h>
+#include <strings.h>
 
 namespace DB::Core {
 
@@ -104,27 +105,70 @@ void Connection::Control(const std::string& sql) {
 }
 
 std::vector<Row> Connection::Query(const std::string& sql, const std::vector<TCDBParam>& params) {
-    return Prepare(sql).Query(params);
+    Statement& statement = Prepare(sql);
+    if (!statement.IsReadOnly()) m_Remembered.clear();
+    return statement.Query(params);
 }
 
 int Connection::Execute(const std::string& sql, const std::vector<TCDBParam>& params) {
-    return Prepare(sql).Execute(params);
+    Statement& statement = Prepare(sql);
+    if (!statement.IsReadOnly()) m_Remembered.clear();
+    return statement.Execute(params);
 }
 
-std::vector<Row> Connection::QueryOneRemembered(const std::string& sql,
+std::vector<Row> Connection::QueryOneRemembered(const TCDBTableSpec& table, const std::string& sql,
                                                 const std::vector<TCDBParam>& params) {
     Statement& statement = Prepare(sql);
-    if (!m_ReadOpen || !m_LevelMarks.empty()) return statement.Query(params);
+    if (!m_ReadOpen && m_LevelMarks.empty()) return statement.Query(params);
     RememberedKey key{sql, {}};
     key.second.reserve(params.size());
     for (const TCDBParam& param : params)
         key.second.push_back(param.get_Storage());
     const auto found = m_Remembered.find(key);
-    if (found != m_Remembered.end()) return found->second;
+    if (found != m_Remembered.end()) return found->second.Rows;
     std::vector<Row> rows = statement.Query(params);
     if (rows.size() <= 1 && m_Remembered.size() < REMEMBERED_SELECTS)
-        m_Remembered.emplace(std::move(key), rows);
+        m_Remembered.emplace(std::move(key), Remembered{rows, table.Name});
     return rows;
+}
+
+std::vector<Row> Connection::QueryWriting(const TCDBTableSpec& table, const std::string& sql,
+                                          const std::vector<TCDBParam>& params) {
+    Statement& statement = Prepare(sql);
+    m_ChangedTables.clear();
+    m_WatchChanges = true;
+    try {
+        std::vector<Row> rows = statement.Query(params);
+        m_WatchChanges = false;
+        ForgetChanged(table.Name);
+        return rows;
+    } catch (...) {
+        m_WatchChanges = false;
+        m_Remembered.clear();
+        throw;
+    }
+}
+
+int Connection::ExecuteWriting(const TCDBTableSpec& table, const std::string& sql,
+                               const std::vector<TCDBParam>& params) {
+    QueryWriting(table, sql, params);
+    return sqlite3_changes(m_Db.get());
+}
+
+void Connection::ForgetChanged(const char* target) {
+    m_ChangedTables.push_back(target);
+    const auto changed = [this](const char* table) {
+        for (const std::string& name : m_ChangedTables)
+            if (strcasecmp(name.c_str(), table) == 0) return true;
+        return false;
+    };
+    // Every remembered select may have read these as well.
+    if (changed("ExternalIDs") || changed("UserRecordRights")) {
+        m_Remembered.clear();
+        return;
+    }
+    for (auto entry = m_Remembered.begin(); entry != m_Remembered.end();)
+        entry = changed(entry->second.Table) ? m_Remembered.erase(entry) : std::next(entry);
 }
 
 void Connection::EndRead() {
@@ -150,6 +194,7 @@ void Connection::Begin(int busyTimeoutMs, bool readOnly) {
     const int level = get_Depth() + 1;
     if (level == 1) {
         EndRead();
+        m_Remembered.clear();
         if (readOnly) {
             Control("BEGIN DEFERRED");
         } else {
@@ -197,6 +242,7 @@ void Connection::Commit() {
     }
     Control("COMMIT");
     m_LevelMarks.clear();
+    m_Remembered.clear();
     EndWriterTurn();
     std::vector<TCDBChange> changes;
     changes.swap(m_PendingChanges);
@@ -209,6 +255,7 @@ void Connection::Rollback() {
     if (level == 0) throw TCException(__FILE__, __LINE__, "rollback without a transaction");
     const size_t mark = m_LevelMarks.back();
     m_LevelMarks.pop_back();
+    m_Remembered.clear();
     m_PendingChanges.resize(mark);
     // After some errors (disk full, I/O) SQLite has already rolled the whole transaction back.
     if (sqlite3_get_autocommit(m_Db.get())) {
@@ -227,6 +274,7 @@ void Connection::Rollback() {
 
 void Connection::OnRowChanged(void* self, int operation, const char*, const char* table, long long rowID) {
     auto* connection = static_cast<Connection*>(self);
+    if (connection->m_WatchChanges) connection->m_ChangedTables.emplace_back(table);
     const auto tableID = connection->m_Instance->FindTableID(table);
     if (!tableID) return; // infrastructure tables are not reported
     TCDBChange change;

@@ -36,10 +36,18 @@ public:
 
     std::vector<Row> Query(const std::string& sql, const std::vector<TCDBParam>& params = {});
     int Execute(const std::string& sql, const std::vector<TCDBParam>& params = {});
-    // Query for selects of at most one row looked up by key. Inside the read scope's transaction every
-    // run of the same select sees the same snapshot, so its rows are remembered until the transaction
-    // ends: a request that reads one row again and again reads it once.
-    std::vector<Row> QueryOneRemembered(const std::string& sql, const std::vector<TCDBParam>& params);
+    // Query for selects of at most one row of `table` (counts, rows by key). Inside a transaction every
+    // run of the same select sees the same data until this connection writes, so its rows are remembered
+    // until then: a request that reads one row again and again reads it once. A write of rows of one
+    // table (QueryWriting, ExecuteWriting) forgets only what was read from the tables it changed; any
+    // other write, and the end of the transaction or of a savepoint, forgets everything.
+    std::vector<Row> QueryOneRemembered(const TCDBTableSpec& table, const std::string& sql,
+                                        const std::vector<TCDBParam>& params);
+    // Query and Execute for an INSERT or UPDATE of rows of `table`.
+    std::vector<Row> QueryWriting(const TCDBTableSpec& table, const std::string& sql,
+                                  const std::vector<TCDBParam>& params);
+    int ExecuteWriting(const TCDBTableSpec& table, const std::string& sql,
+                       const std::vector<TCDBParam>& params);
     // Runs SQL text of any number of statements without values (schema set-up). `what` names it in errors.
     void ExecuteScript(const std::string& sql, const std::string& what);
 
@@ -78,10 +86,18 @@ private:
     std::vector<size_t> m_LevelMarks; // per open level: how many changes were pending when it began
     std::vector<TCDBChange> m_PendingChanges;
     std::unordered_map<const TCDBTableSpec*, std::unique_ptr<const TableSql>> m_TableSql;
+    void ForgetChanged(const char* target);
+
     using RememberedKey = std::pair<std::string, std::vector<TCDBParam::Storage>>;
-    std::map<RememberedKey, std::vector<Row>> m_Remembered; // while m_ReadOpen
-    bool m_ReadOpen = false;                                // the read scope's transaction is open
-    bool m_WriterTurn = false;                              // this connection holds the process's writer turn
+    struct Remembered {
+        std::vector<Row> Rows;
+        const char* Table; // read from it (and perhaps the external IDs and record rights)
+    };
+    std::map<RememberedKey, Remembered> m_Remembered; // inside a transaction
+    std::vector<std::string> m_ChangedTables;         // by the running write, as the update hook names them
+    bool m_WatchChanges = false;
+    bool m_ReadOpen = false;   // the read scope's transaction is open
+    bool m_WriterTurn = false; // this connection holds the process's writer turn
 };
 
 } // namespace DB::Core

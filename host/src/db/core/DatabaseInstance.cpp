@@ -4,7 +4,9 @@
 #include "db/core/Connection.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
+#include <cstdint>
 #include <mutex>
 
 namespace DB::Core {
@@ -20,6 +22,9 @@ std::string LowerCase(std::string text) {
 struct InstanceSlot {
     std::mutex Lock;
     std::shared_ptr<const DatabaseInstance> Instance;
+    // Counts the changes of Instance, so that a thread sees without locking that its connection is
+    // still for the current database.
+    std::atomic<uint64_t> Generation{0};
 };
 
 InstanceSlot& Slot() {
@@ -28,6 +33,7 @@ InstanceSlot& Slot() {
 }
 
 thread_local std::unique_ptr<Connection> t_Connection;
+thread_local uint64_t t_Generation = 0; // of the instance t_Connection was opened for
 thread_local int t_ReadScopes = 0;
 
 } // namespace
@@ -59,20 +65,26 @@ std::shared_ptr<const DatabaseInstance> CurrentInstance() {
 void SetCurrentInstance(std::shared_ptr<const DatabaseInstance> instance) {
     std::lock_guard<std::mutex> lock(Slot().Lock);
     Slot().Instance = std::move(instance);
+    Slot().Generation.fetch_add(1, std::memory_order_release);
 }
 
 Connection& ThreadConnection() {
+    // Read before the instance: should the instance change in between, the next call looks again.
+    const uint64_t generation = Slot().Generation.load(std::memory_order_acquire);
+    if (t_Connection && t_Generation == generation) return *t_Connection;
     auto instance = CurrentInstance();
     if (!instance) throw TCException(__FILE__, __LINE__, "the database is not open");
     if (!t_Connection || &t_Connection->get_Instance() != instance.get()) {
         t_Connection.reset();
         t_Connection = std::make_unique<Connection>(instance);
     }
+    t_Generation = generation;
     return *t_Connection;
 }
 
 void AdoptThreadConnection(std::unique_ptr<Connection> connection) {
     t_Connection = std::move(connection);
+    t_Generation = 0; // no generation: the next use compares the instance once
 }
 
 void CloseThreadConnection() {

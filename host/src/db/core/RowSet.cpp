@@ -47,7 +47,7 @@ void Insert(Connection& connection, TCDBRowSet& rows, TCDBRow& row, std::vector<
     std::string sql = "INSERT INTO " + table.Name;
     sql += params.empty() ? " DEFAULT VALUES" : " (" + names + ") VALUES (" + placeholders + ")";
     // RETURNING gives the defaults SQLite filled in along with the new ID.
-    const auto result = connection.Query(sql + " RETURNING " + table.Returning, params);
+    const auto result = connection.QueryWriting(rows.Spec, sql + " RETURNING " + table.Returning, params);
     stored.clear();
     for (const TCDBParam& value : result.at(0))
         stored.push_back(TCDBCell{value, false});
@@ -74,7 +74,7 @@ void Update(Connection& connection, TCDBRowSet& rows, TCDBRow& row, std::vector<
     params.push_back(row.Cells[0].Value);
     const std::string sql =
         "UPDATE " + table.Name + " SET " + assignments + " WHERE " + table.QuotedColumns[0] + " = ?";
-    if (connection.Execute(sql, params) == 0)
+    if (connection.ExecuteWriting(rows.Spec, sql, params) == 0)
         throw TCException(__FILE__, __LINE__,
                           "row " + AsText(row.Cells[0].Value) + " of " + rows.Spec.Name +
                               " no longer exists");

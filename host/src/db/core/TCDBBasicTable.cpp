@@ -73,7 +73,7 @@ int64_t TCDBBasicTable::SelectCount(const std::string& /*fields*/, const TCDBWhe
     std::string sql = "SELECT COUNT(*) FROM " + connection.SqlOf(m_Spec).Name;
     std::vector<TCDBParam> params;
     AppendWhereAndOrder(sql, params, EffectiveWhere(where), TCDBOrder());
-    return Core::AsInt64(connection.QueryOneRemembered(sql, params).at(0).at(0));
+    return Core::AsInt64(connection.QueryOneRemembered(m_Spec, sql, params).at(0).at(0));
 }
 
 TCDBSubSelect TCDBBasicTable::GetSelect(const TCDBFieldSpec& column, const TCDBWhere& where,
@@ -173,7 +173,7 @@ TCDBIterator TCDBBasicTable::Run(const TCDBWhere& where, const TCDBOrder& order,
 
     auto rowSet = std::make_unique<TCDBRowSet>(m_Spec, table);
     const size_t columnCount = rowSet->Columns.size();
-    auto rows = byKey ? connection.QueryOneRemembered(sql, params) : connection.Query(sql, params);
+    auto rows = byKey ? connection.QueryOneRemembered(m_Spec, sql, params) : connection.Query(sql, params);
     rowSet->Rows.reserve(rows.size());
     for (auto& values : rows) {
         TCDBRow row;
