@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "Accessories/TCRecordID.h"
 #include "DataDir.h"
 
 namespace keynodectl {
@@ -33,5 +34,7 @@ int listClaims(const keynode::DataDir& dir, const Args& args);
 
 // Parses a whole decimal number in [min, max] or throws UsageError naming `what`.
 long long parseNumber(const std::string& text, const char* what, long long min, long long max);
+// The record ID of the web user of that name; throws std::runtime_error "no user 'NAME'".
+Accessories::TCRecordID findUser(const std::string& name);
 
 } // namespace keynodectl

@@ -9,16 +9,6 @@
 using Accessories::TCRecordID;
 
 namespace keynodectl {
-namespace {
-
-TCRecordID findUser(const std::string& name) {
-    Web::TCDBWebUsers users;
-    auto it = users.Select("*", Table_WebUsers::NAME == name);
-    if (it.IsEnd()) throw std::runtime_error("no user '" + name + "'");
-    return it.Field(Table_WebUsers::ID).get_AsRecordID();
-}
-
-} // namespace
 
 // user passwd NAME [--password PW]; without --password the new password is the first line of stdin, so
 // that it need not appear in the process list.

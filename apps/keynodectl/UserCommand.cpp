@@ -16,7 +16,6 @@ namespace po = boost::program_options;
 using Accessories::TCRecordID;
 
 namespace keynodectl {
-namespace {
 
 TCRecordID findUser(const std::string& name) {
     Web::TCDBWebUsers users;
@@ -24,6 +23,8 @@ TCRecordID findUser(const std::string& name) {
     if (it.IsEnd()) throw std::runtime_error("no user '" + name + "'");
     return it.Field(Table_WebUsers::ID).get_AsRecordID();
 }
+
+namespace {
 
 int addUser(const keynode::DataDir& dir, const Args& args) {
     std::string name, password;
