@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "Accessories/TCNullTypes.h"
+#include "Accessories/TCRecordID.h"
 
 #pragma GCC visibility push(default)
 
@@ -23,6 +24,8 @@ public:
     int get_AsInteger() const;
     Accessories::TCNullTypes<int> get_AsNullInt() const;
     Accessories::TCNullTypes<std::string> get_AsNullString() const;
+    // Null reads as the null record ID.
+    Accessories::TCRecordID get_AsRecordID() const;
 
     void SetNull();
     TCKnmsField& operator=(const std::string& text);
@@ -31,6 +34,7 @@ public:
     TCKnmsField& operator=(int64_t value);
     TCKnmsField& operator=(const Accessories::TCNullTypes<int>& value);
     TCKnmsField& operator=(const Accessories::TCNullTypes<std::string>& value);
+    TCKnmsField& operator=(const Accessories::TCRecordID& id);
 
     bool operator==(const TCKnmsField& other) const;
     bool operator!=(const TCKnmsField& other) const { return !(*this == other); }

@@ -24,10 +24,6 @@ TCKnmsServiceName WebApiServiceName() {
     return TCKnmsServiceName::MakeLocalProcess("@keynodeweb.webapi", "");
 }
 
-TCRecordID RecordIDOf(const TCKnmsField& field) {
-    return field.IsNull() ? TCRecordID() : TCRecordID(field.get_AsBigInt());
-}
-
 // The same address however it was written; empty for a text that is no MAC address.
 std::string NormalMac(const std::string& text) {
     TCMACAddress mac;
@@ -117,7 +113,7 @@ void TCDoorService::AnswerStatusRequest(const TCKnmsMessage& mail) {
         doors = m_Doors->Reload();
     else
         for (size_t i = 0; i < std::min(request.get_RecordCount(), MAX_RECORDS); ++i)
-            doors.push_back(RecordIDOf(request.get(i).Field(Record::DOOR_ID)));
+            doors.push_back(request.get(i).Field(Record::DOOR_ID).get_AsRecordID());
 
     TCKnmsMailMessage<Record> reply;
     reply.CreateResponse(mail, KNMS_MARKER_REPLY);
@@ -125,7 +121,7 @@ void TCDoorService::AnswerStatusRequest(const TCKnmsMessage& mail) {
     for (const TCRecordID& id : doors)
         if (const TCDoorStates::TCDoor* door = m_Doors->Find(id)) {
             TCKnmsRecord& record = reply.AddRecord();
-            record.Field(Record::DOOR_ID) = int64_t(id.get_ID());
+            record.Field(Record::DOOR_ID) = id;
             m_Doors->WriteState(*door, record, Record::KEYNODE_ID, now);
         }
     reply.SendResponse();
@@ -143,7 +139,7 @@ void TCDoorService::AnswerCommand(const TCKnmsMessage& mail) {
     };
     if (request.get_RecordCount() != 1) return refuse("A door command names exactly one door");
     const TCKnmsRecord& command = request.get(0);
-    const TCRecordID doorID = RecordIDOf(command.Field(Record::DOOR_ID));
+    const TCRecordID doorID = command.Field(Record::DOOR_ID).get_AsRecordID();
     const TCDoorStates::TCDoor* door = m_Doors->Find(doorID);
     if (door == nullptr)
         return refuse("Door " + command.Field(Record::DOOR_ID).get_AsString() + " is not known");
@@ -166,14 +162,14 @@ void TCDoorService::AnswerCommand(const TCKnmsMessage& mail) {
               << Event::TCClientEventDetails(AccessEvent::Member_DoorCommand).set_Value(int(control))
               << Event::TCClientEventDetails(WebEvent::DefinitionDetail_OperatorID_id,
                                              DB::TableNumber::WebUsers,
-                                             RecordIDOf(command.Field(Record::OPERATOR_ID)))
+                                             command.Field(Record::OPERATOR_ID).get_AsRecordID())
               << Event::TCClientEventDetails(SystemEvent::DefinitionDetail_Information_id)
                      .set_Value(command.Field(Record::SOURCE).get_AsString());
     }
 
     reply.CreateResponse(mail, KNMS_MARKER_REPLY);
     TCKnmsRecord& answer = reply.AddRecord();
-    answer.Field(Record::DOOR_ID) = int64_t(doorID.get_ID());
+    answer.Field(Record::DOOR_ID) = doorID;
     answer.Field(Record::CONTROL) = int(control);
     answer.Field(Record::RESULT) = "ok";
     m_Doors->WriteState(*door, answer, Record::KEYNODE_ID, now);
@@ -254,7 +250,7 @@ void TCDoorService::ReportStates(const std::vector<TCRecordID>& doors) {
     for (const TCRecordID& id : doors)
         if (const TCDoorStates::TCDoor* door = m_Doors->Find(id)) {
             TCKnmsRecord& record = notice.AddRecord();
-            record.Field(Record::DOOR_ID) = int64_t(id.get_ID());
+            record.Field(Record::DOOR_ID) = id;
             m_Doors->WriteState(*door, record, Record::KEYNODE_ID, now);
         }
     try {

@@ -108,10 +108,7 @@ std::pair<int, int> TCDoorStates::PositionOf(const TCDoor& door, int64_t nowMs) 
 
 void TCDoorStates::WriteState(const TCDoor& door, TCKnmsRecord& record, int first, int64_t nowMs) const {
     const auto [position, cause] = PositionOf(door, nowMs);
-    if (door.Keynode.IsNull())
-        record.Field(size_t(first)).SetNull();
-    else
-        record.Field(size_t(first)) = int64_t(door.Keynode.get_ID());
+    record.Field(size_t(first)) = door.Keynode;
     record.Field(size_t(first + 1)) = position;
     record.Field(size_t(first + 2)) = cause;
     // The simulated units are always reachable and have no door contacts to report an intrusion.

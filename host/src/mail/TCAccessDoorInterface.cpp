@@ -6,12 +6,6 @@
 
 using Accessories::TCRecordID;
 
-namespace {
-TCRecordID RecordIDOf(const TCKnmsField& field) {
-    return field.IsNull() ? TCRecordID() : TCRecordID(field.get_AsBigInt());
-}
-} // namespace
-
 TCKnmsServiceName TCAccessDoorInterface::DoorServiceName() {
     return TCKnmsServiceName::MakeLocalProcess("@keynodeaccess.doors", "");
 }
@@ -36,7 +30,7 @@ void TCAccessDoorInterface::Refresh() {
 }
 
 void TCAccessDoorInterface::TakeState(const TCKnmsRecord& record, int doorField, int keynodeField) {
-    const TCRecordID doorID = RecordIDOf(record.Field(size_t(doorField)));
+    const TCRecordID doorID = record.Field(size_t(doorField)).get_AsRecordID();
     if (doorID.IsNull()) return;
     auto field = [&](int offset) -> const TCKnmsField& {
         return record.Field(size_t(keynodeField + offset));
@@ -46,7 +40,7 @@ void TCAccessDoorInterface::TakeState(const TCKnmsRecord& record, int doorField,
     // Version 0: a sender that does not count its changes; its word is taken as it comes.
     if (version != 0 && known.Version != 0 && version <= known.Version) return;
     known.Version = version;
-    known.Keynode = RecordIDOf(field(0));
+    known.Keynode = field(0).get_AsRecordID();
     known.State.DoorID = doorID;
     known.State.Position = field(1).get_AsInteger();
     known.State.PositionCause = field(2).get_AsInteger();
@@ -130,9 +124,9 @@ std::string TCAccessDoorInterface::ChangeState(const std::string& keynodeMac, co
     TCKnmsMailMessage<Record> command(Access::Knms_DoorCommandMail, KNMS_SIGNAL_DATA, KNMS_MARKER_REQUEST);
     TCKnmsRecord& record = command.AddRecord();
     record.Field(Record::KEYNODE_MAC) = keynodeMac;
-    record.Field(Record::DOOR_ID) = int64_t(doorID.get_ID());
+    record.Field(Record::DOOR_ID) = doorID;
     record.Field(Record::CONTROL) = int(control);
-    if (!operatorID.IsNull()) record.Field(Record::OPERATOR_ID) = int64_t(operatorID.get_ID());
+    record.Field(Record::OPERATOR_ID) = operatorID;
     record.Field(Record::SOURCE) = source;
 
     std::string error;

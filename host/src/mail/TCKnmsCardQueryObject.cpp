@@ -12,15 +12,9 @@ TCKnmsCardQueryObject::TCPart& TCKnmsCardQueryObject::TCPart::operator=(const TC
         Field(CHIP_NUMBER) = int64_t(data.ChipID.get_Number());
         Field(CHIP_BITS) = int(data.ChipID.get_BitLength());
     }
-    auto setID = [this](int index, const Accessories::TCRecordID& id) {
-        if (id.IsNull())
-            Field(index).SetNull();
-        else
-            Field(index) = int64_t(id.get_ID());
-    };
-    setID(DOOR_ID, data.DoorID);
-    setID(READER_ID, data.ReaderID);
-    setID(CARD_ID, data.CardID);
+    Field(DOOR_ID) = data.DoorID;
+    Field(READER_ID) = data.ReaderID;
+    Field(CARD_ID) = data.CardID;
     Field(STATUS) = data.get_Status();
     return *this;
 }
@@ -32,13 +26,9 @@ void TCKnmsCardQueryObject::TCPart::Get(TCCardData& data) const {
     // Bit lengths out of range come from a peer that is not to be trusted: no chip then.
     if (bits > 0 && bits <= int64_t(TCChipID::MAX_BITS))
         data.ChipID.load(true, uint64_t(Field(CHIP_NUMBER).get_AsBigInt()), uint32_t(bits));
-    auto getID = [this](int index) {
-        return Field(index).IsNull() ? Accessories::TCRecordID()
-                                     : Accessories::TCRecordID(Field(index).get_AsBigInt());
-    };
-    data.DoorID = getID(DOOR_ID);
-    data.ReaderID = getID(READER_ID);
-    data.CardID = getID(CARD_ID);
+    data.DoorID = Field(DOOR_ID).get_AsRecordID();
+    data.ReaderID = Field(READER_ID).get_AsRecordID();
+    data.CardID = Field(CARD_ID).get_AsRecordID();
     data.set_Status(Field(STATUS).get_AsInteger());
 }
 

@@ -39,6 +39,10 @@ Accessories::TCNullTypes<std::string> TCKnmsField::get_AsNullString() const {
     return get_AsString();
 }
 
+Accessories::TCRecordID TCKnmsField::get_AsRecordID() const {
+    return IsNull() ? Accessories::TCRecordID() : Accessories::TCRecordID(get_AsBigInt());
+}
+
 void TCKnmsField::SetNull() {
     m_Kind = Kind::Null;
     m_Text.clear();
@@ -72,6 +76,14 @@ TCKnmsField& TCKnmsField::operator=(const Accessories::TCNullTypes<std::string>&
         SetNull();
     else
         *this = value.get_Value();
+    return *this;
+}
+
+TCKnmsField& TCKnmsField::operator=(const Accessories::TCRecordID& id) {
+    if (id.IsNull())
+        SetNull();
+    else
+        *this = id.get_ID();
     return *this;
 }
 
