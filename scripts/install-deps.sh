@@ -11,6 +11,7 @@ packages=(
 )
 [ "${1:-}" = "--bench" ] && packages+=(wrk sqlite3 clang libclang-rt-14-dev)
 [ "${1:-}" = "--package" ] && packages+=(lintian fakeroot)
+[ "${1:-}" = "--coverage" ] && packages+=(gcovr)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
