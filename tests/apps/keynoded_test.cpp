@@ -1,7 +1,15 @@
-// keynoded as it is run: a real process on a fresh data directory, driven over loopback.
+// keynoded as its operators run it: a real process on a fresh data directory, driven over loopback, with
+// its options and configuration file, health answer, log lines, backups and readiness report.
 #include <filesystem>
+#include <fstream>
 #include <regex>
+#include <sstream>
 #include <thread>
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -14,32 +22,49 @@
 #include "TestClient.h"
 
 using ::testing::HasSubstr;
+using ::testing::Not;
 namespace http = boost::beast::http;
+namespace fs = std::filesystem;
 
 namespace {
 
+const std::string kAdmin = "YWRtaW46czNjcmV0"; // admin:s3cret
+
+// "http listening on 127.0.0.1:PORT" and the like: the port, or 0.
 uint16_t portFrom(const std::string& line, const std::string& scheme) {
     std::smatch m;
     if (!std::regex_match(line, m, std::regex(scheme + R"( listening on 127\.0\.0\.1:([0-9]+))"))) return 0;
     return uint16_t(std::stoi(m[1]));
 }
 
-WebTest::Reply get(uint16_t port, bool tls, const std::string& target, const std::string& credentials) {
+WebTest::Reply call(uint16_t port, http::verb method, const std::string& target, const std::string& body = "",
+                    const std::string& credentials = kAdmin, bool tls = false) {
     WebTest::TestClient client(port, tls);
-    auto request = WebTest::makeRequest(http::verb::get, target);
+    auto request = WebTest::makeRequest(method, target, body);
     request.set(http::field::content_type, "application/json");
-    request.set(http::field::authorization, "Basic " + credentials);
+    if (!credentials.empty()) request.set(http::field::authorization, "Basic " + credentials);
     return client.send(request);
 }
 
-const char* const kAdminCredentials = "YWRtaW46czNjcmV0"; // admin:s3cret
+WebTest::Reply get(uint16_t port, const std::string& target, const std::string& credentials = kAdmin) {
+    return call(port, http::verb::get, target, "", credentials);
+}
 
-WebTest::Reply send(uint16_t port, http::verb method, const std::string& target, const std::string& body) {
-    WebTest::TestClient client(port);
-    auto request = WebTest::makeRequest(method, target, body);
-    request.set(http::field::content_type, "application/json");
-    request.set(http::field::authorization, std::string("Basic ") + kAdminCredentials);
-    return client.send(request);
+// A setting written by keynodectl reaches the running daemon with its next pass over the properties.
+WebTest::Reply getOnceEnabled(uint16_t port, const std::string& target) {
+    WebTest::Reply reply;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        reply = get(port, target);
+        if (reply.result_int() != 503) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return reply;
+}
+
+std::string readFile(const std::string& path) {
+    std::stringstream text;
+    text << std::ifstream(path).rdbuf();
+    return text.str();
 }
 
 // The compact JSON texts of the "records" of a list answer, without the members that only a POST may carry.
@@ -61,91 +86,119 @@ std::vector<std::string> records(const std::string& body) {
 
 class KeynodedTest : public ::testing::Test {
 protected:
-    std::vector<std::string> daemonArgs() {
-        return {"--data-dir", m_Data, "--http-port", "0", "--https-port", "0", "--workers", "2"};
+    // An empty configuration file of the test's own, so that nothing installed on the machine counts.
+    KeynodedTest() { std::ofstream{m_Config}; }
+
+    // HTTP on a port the system picks, HTTPS off unless given a port, the test's configuration file.
+    std::vector<std::string> siteArgs(const std::string& dataDir, const std::string& httpsPort = "-1") const {
+        return {"--data-dir", dataDir, "--http-port", "0", "--https-port", httpsPort, "--config", m_Config};
     }
+    // keynoded with its stderr in m_Log, `env` set for it.
+    std::unique_ptr<DaemonProcess> start(const std::vector<std::string>& args, const std::string& env = "") {
+        std::vector<std::string> shell{"-c", env + " exec \"$0\" \"$@\" 2>" + m_Log, KEYNODED_BIN};
+        shell.insert(shell.end(), args.begin(), args.end());
+        return std::make_unique<DaemonProcess>("/bin/sh", shell);
+    }
+    void ctl(std::vector<std::string> args, const std::string& dataDir = "") {
+        args.insert(args.begin(), {"--data-dir", dataDir.empty() ? m_Data : dataDir});
+        const ProgramResult result = RunProgram(KEYNODECTL_BIN, args);
+        ASSERT_EQ(result.exitCode, 0) << result.output;
+    }
+    // A demo site with an administrator and the API switched on.
+    void makeSite() {
+        for (const std::vector<std::string>& args :
+             {std::vector<std::string>{"init"},
+              {"demo"},
+              {"user", "add", "admin", "--password", "s3cret", "--all-methods"},
+              {"property", "set", "GeneralWebApiSettings_Enabled", "1"}})
+            ctl(args);
+    }
+
     TempDir m_Dir;
     std::string m_Data = m_Dir.path() + "/data";
+    std::string m_Config = m_Dir.path() + "/keynoded.conf";
+    std::string m_Log = m_Dir.path() + "/stderr.log";
 };
 
-TEST_F(KeynodedTest, BadOptionsExitWithTwo) {
-    EXPECT_EQ(RunProgram(KEYNODED_BIN, {}).exitCode, 2);
-    EXPECT_EQ(RunProgram(KEYNODED_BIN, {"--data-dir", m_Data, "--http-port", "70000"}).exitCode, 2);
-    EXPECT_EQ(RunProgram(KEYNODED_BIN, {"--data-dir", m_Data, "--workers", "0"}).exitCode, 2);
-    EXPECT_FALSE(std::filesystem::exists(m_Data));
+TEST_F(KeynodedTest, FaultsOfTheCommandLineOrTheConfigurationFileStopTheStart) {
+    const struct {
+        std::vector<std::string> Args;
+        std::string File, Message;
+    } faults[] = {
+        {{}, "", "'--data-dir' is required"},
+        {{"--data-dir", m_Data, "--http-port", "70000"}, "", "ports are -1 to 65535"},
+        {{"--data-dir", m_Data, "--workers", "0"}, "", "--workers must be 1 to 256"},
+        {{"--config", m_Config}, "http-prot = 1\n", "http-prot"},
+        {{"--config", m_Config}, "data-dir = " + m_Data + "\nworkers = 0\n", "--workers must be 1 to 256"},
+        {{"--config", m_Config}, "http-port = 1\n", "--data-dir"},
+        {{"--config", m_Dir.path() + "/missing.conf"}, "", "missing.conf"},
+    };
+    for (const auto& fault : faults) {
+        std::ofstream(m_Config) << fault.File;
+        const ProgramResult result = RunProgram(KEYNODED_BIN, fault.Args);
+        EXPECT_EQ(result.exitCode, 2) << fault.Message;
+        EXPECT_THAT(result.output, HasSubstr(fault.Message));
+    }
+    EXPECT_FALSE(fs::exists(m_Data));
+
+    // The file sets what the command line leaves out; the command line wins.
+    std::ofstream(m_Config) << "# test\ndata-dir = " << m_Data
+                            << "\nlisten = 127.0.0.1\nhttp-port = 0\nhttps-port = -1\nworkers = 2\n";
+    auto fromFile = start({"--config", m_Config});
+    EXPECT_NE(portFrom(fromFile->readLine(), "http"), 0);
+    // HTTPS is off in the file, so the mail router is reported next.
+    EXPECT_THAT(fromFile->readLine(), HasSubstr("mail router listening on " + m_Data));
+    EXPECT_EQ(fromFile->stop(SIGTERM), 0);
+    auto overridden = start({"--config", m_Config, "--https-port", "0", "--http-port", "-1"});
+    EXPECT_NE(portFrom(overridden->readLine(), "https"), 0);
+    EXPECT_EQ(overridden->stop(SIGTERM), 0);
 }
 
 TEST_F(KeynodedTest, ServesBothListenersFollowsSettingsAndStopsCleanly) {
-    DaemonProcess daemon(KEYNODED_BIN, daemonArgs());
-    const uint16_t http = portFrom(daemon.readLine(), "http");
-    const uint16_t https = portFrom(daemon.readLine(), "https");
-    ASSERT_NE(http, 0);
-    ASSERT_NE(https, 0);
-    EXPECT_TRUE(std::filesystem::exists(m_Data + "/keynode.db"));
-    EXPECT_TRUE(std::filesystem::exists(m_Data + "/tls/server.key"));
+    auto daemon = start(siteArgs(m_Data, "0"));
+    const uint16_t port = portFrom(daemon->readLine(), "http");
+    const uint16_t tlsPort = portFrom(daemon->readLine(), "https");
+    ASSERT_NE(port, 0);
+    ASSERT_NE(tlsPort, 0);
+    EXPECT_TRUE(fs::exists(m_Data + "/keynode.db"));
+    EXPECT_TRUE(fs::exists(m_Data + "/tls/server.key"));
 
     // A new data directory has the API switched off.
-    auto disabled = get(http, false, "/api/v1/info/api", kAdminCredentials);
+    const auto disabled = get(port, "/api/v1/info/api");
     EXPECT_EQ(disabled.result_int(), 503);
     EXPECT_EQ(disabled.body(), R"({"errors":[{"code":1,"msg":"API is disabled","msgDetails":""}]})");
 
-    // The administrator sets up a user and enables the API from another process while the daemon runs.
-    ASSERT_EQ(RunProgram(KEYNODECTL_BIN, {"--data-dir", m_Data, "user", "add", "admin", "--password",
-                                          "s3cret", "--all-methods"})
-                  .exitCode,
-              0);
-    ASSERT_EQ(RunProgram(KEYNODECTL_BIN,
-                         {"--data-dir", m_Data, "property", "set", "GeneralWebApiSettings_Enabled", "1"})
-                  .exitCode,
-              0);
-    WebTest::Reply info;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        info = get(http, false, "/api/v1/info/api", kAdminCredentials);
-        if (info.result_int() == 200) break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
+    // The administrator adds a user and switches the API on from another process while the daemon runs.
+    ctl({"user", "add", "admin", "--password", "s3cret", "--all-methods"});
+    ctl({"property", "set", "GeneralWebApiSettings_Enabled", "1"});
+    const auto info = getOnceEnabled(port, "/api/v1/info/api");
     EXPECT_EQ(info.result_int(), 200);
     EXPECT_EQ(info.body(), R"({"version":{"major":0,"minor":9,"revision":4}})");
-
-    auto overTls = get(https, true, "/api/v1/keynodes", kAdminCredentials);
+    const auto overTls = call(tlsPort, http::verb::get, "/api/v1/keynodes", "", kAdmin, true);
     EXPECT_EQ(overTls.result_int(), 200);
     EXPECT_THAT(overTls.body(), HasSubstr(R"("records":[{"id":{"id":null})"));
+    EXPECT_EQ(get(port, "/api/v1/keynodes", "YWRtaW46d3Jvbmc=").result_int(), 401); // admin:wrong
 
-    auto wrongPassword = get(http, false, "/api/v1/keynodes", "YWRtaW46d3Jvbmc="); // admin:wrong
-    EXPECT_EQ(wrongPassword.result_int(), 401);
+    // A second daemon on the same port names it and leaves the first alone.
+    const ProgramResult second = RunProgram(
+        KEYNODED_BIN, {"--data-dir", m_Data, "--http-port", std::to_string(port), "--https-port", "-1"});
+    EXPECT_EQ(second.exitCode, 1);
+    EXPECT_THAT(second.output, HasSubstr(std::to_string(port)));
+    EXPECT_EQ(get(port, "/api/v1/info/api").result_int(), 200);
 
-    EXPECT_EQ(daemon.stop(SIGTERM), 0);
+    EXPECT_EQ(daemon->stop(SIGINT), 0);
     // Every failed request left its record in the event log.
-    ProgramResult events = RunProgram(KEYNODECTL_BIN, {"--data-dir", m_Data, "events"});
+    const ProgramResult events = RunProgram(KEYNODECTL_BIN, {"--data-dir", m_Data, "events"});
     EXPECT_THAT(events.output, HasSubstr("API is disabled"));
     EXPECT_THAT(events.output, HasSubstr("Wrong username/password"));
-}
-
-TEST_F(KeynodedTest, SecondDaemonOnTheSamePortFailsWithAClearMessage) {
-    DaemonProcess first(KEYNODED_BIN, daemonArgs());
-    const uint16_t http = portFrom(first.readLine(), "http");
-    ASSERT_NE(http, 0);
-    ProgramResult second = RunProgram(
-        KEYNODED_BIN, {"--data-dir", m_Data, "--http-port", std::to_string(http), "--https-port", "-1"});
-    EXPECT_EQ(second.exitCode, 1);
-    EXPECT_THAT(second.output, HasSubstr(std::to_string(http)));
-    EXPECT_EQ(first.stop(SIGINT), 0);
 }
 
 // The demo site is written straight into the tables; every record of it must also be one the API itself
 // accepts: read each through the API and write it back unchanged.
 TEST_F(KeynodedTest, DemoSiteRecordsSurviveARoundTripThroughTheApi) {
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"init"},
-          {"demo"},
-          {"user", "add", "admin", "--password", "s3cret", "--all-methods"},
-          {"property", "set", "GeneralWebApiSettings_Enabled", "1"}}) {
-        std::vector<std::string> full{"--data-dir", m_Data};
-        full.insert(full.end(), args.begin(), args.end());
-        ASSERT_EQ(RunProgram(KEYNODECTL_BIN, full).exitCode, 0);
-    }
-    DaemonProcess daemon(KEYNODED_BIN, daemonArgs());
-    const uint16_t port = portFrom(daemon.readLine(), "http");
+    makeSite();
+    auto daemon = start(siteArgs(m_Data));
+    const uint16_t port = portFrom(daemon->readLine(), "http");
     ASSERT_NE(port, 0);
     // Each resource's list: a GET, or for cards and card holders a filter that matches everything.
     const struct {
@@ -158,26 +211,133 @@ TEST_F(KeynodedTest, DemoSiteRecordsSurviveARoundTripThroughTheApi) {
         {"/api/v1/access/cardHolders", "/api/v1/access/cardHolders/filter", R"({"cardHolderFilter":{}})"}};
     for (const auto& resource : resources) {
         const auto list = [&] {
-            return resource.Filter.empty() ? get(port, false, resource.List, kAdminCredentials)
-                                           : send(port, http::verb::post, resource.List, resource.Filter);
+            return resource.Filter.empty() ? get(port, resource.List)
+                                           : call(port, http::verb::post, resource.List, resource.Filter);
         };
-        WebTest::Reply listed;
-        for (int attempt = 0; attempt < 50; ++attempt) { // the service thread loads the settings first
-            listed = list();
-            if (listed.result_int() != 503) break;
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        }
+        const WebTest::Reply listed = list();
         ASSERT_EQ(listed.result_int(), 200) << resource.Path << ": " << listed.body();
         const auto texts = records(listed.body());
         EXPECT_FALSE(texts.empty()) << resource.Path;
         for (const std::string& record : texts) {
-            WebTest::Reply written = send(port, http::verb::put, resource.Path, record);
+            const WebTest::Reply written = call(port, http::verb::put, resource.Path, record);
             EXPECT_EQ(written.result_int(), 200)
                 << resource.Path << " " << record << " -> " << written.body();
         }
         EXPECT_EQ(list().body(), listed.body()) << resource.Path;
     }
-    EXPECT_EQ(daemon.stop(SIGTERM), 0);
+    EXPECT_EQ(daemon->stop(SIGTERM), 0);
+}
+
+TEST_F(KeynodedTest, HealthAnswers503NamingTheDatabaseWhenItCannotBeOpened) {
+    auto daemon = start(siteArgs(m_Data));
+    const uint16_t port = portFrom(daemon->readLine(), "http");
+    ASSERT_NE(port, 0);
+    const std::string up = R"({"status":"ok","database":"up","serviceThread":"up","mailRouter":"up"})";
+    EXPECT_EQ(get(port, "/health", "").body(), up);
+    // The daemon's own connections keep the moved file open; a monitor must still learn of it.
+    fs::rename(m_Data + "/keynode.db", m_Data + "/moved.db");
+    const auto down = get(port, "/health", "");
+    EXPECT_EQ(down.result_int(), 503);
+    EXPECT_EQ(down.body(), R"({"status":"down","database":"down","serviceThread":"up","mailRouter":"up"})");
+    fs::rename(m_Data + "/moved.db", m_Data + "/keynode.db");
+    EXPECT_EQ(get(port, "/health", "").body(), up);
+    EXPECT_EQ(get(port, "/health/more", "").result_int(), 404);
+    EXPECT_EQ(daemon->stop(SIGTERM), 0);
+}
+
+TEST_F(KeynodedTest, LogsStartListenersFailedRequestsAndStopWithPrioritiesButNoCredentials) {
+    auto daemon = start(siteArgs(m_Data));
+    const uint16_t port = portFrom(daemon->readLine(), "http");
+    ASSERT_NE(port, 0);
+    const std::string wrongPassword = "YWRtaW46d3JvbmdQVw=="; // admin:wrongPW
+    // A new data directory has the API switched off: the request fails before the password is checked.
+    EXPECT_EQ(get(port, "/api/v1/keynodes", wrongPassword).result_int(), 503);
+    EXPECT_EQ(get(port, "/health", "").result_int(), 200); // successes are not logged
+    EXPECT_EQ(daemon->stop(SIGTERM), 0);
+
+    const std::string log = readFile(m_Log);
+    EXPECT_THAT(log, HasSubstr("<6>keynoded: starting on data directory " + m_Data + ", configuration " +
+                               m_Config + "\n"));
+    EXPECT_THAT(log, HasSubstr("<6>keynoded: http listening on 127.0.0.1:" + std::to_string(port) + "\n"));
+    EXPECT_THAT(
+        log,
+        HasSubstr("<4>keynoded: request failed: GET /api/v1/keynodes 503 user=admin client=127.0.0.1\n"));
+    EXPECT_THAT(log, HasSubstr("<6>keynoded: stopped\n"));
+    for (const std::string& secret : {std::string("wrongPW"), wrongPassword, std::string("/health")})
+        EXPECT_THAT(log, Not(HasSubstr(secret)));
+    // Every line carries a priority, so journald keeps each at its level.
+    std::istringstream lines(log);
+    for (std::string line; std::getline(lines, line);)
+        EXPECT_TRUE(std::regex_match(line, std::regex("<[0-7]>keynoded: .*"))) << line;
+}
+
+TEST_F(KeynodedTest, OnlineBackupRestoredIntoAFreshDirectoryAnswersLikeTheOriginal) {
+    makeSite();
+    auto original = start(siteArgs(m_Data));
+    const uint16_t port = portFrom(original->readLine(), "http");
+    ASSERT_NE(port, 0);
+    // A write of the daemon's, still in its write-ahead log, must be in the copy.
+    ASSERT_EQ(call(port, http::verb::post, "/api/v1/config/holidays",
+                   R"({"id":{"extId":"B-1"},"name":"Backup day","isRepeated":true,)"
+                   R"("periods":[{"assumedWeekDay":6,"startMonth":5,"startDay":1,"endMonth":5,"endDay":1}]})")
+                  .result_int(),
+              200);
+    const std::string backup = m_Dir.path() + "/backup.db";
+    ctl({"backup", backup});
+
+    const ProgramResult refused = RunProgram(KEYNODECTL_BIN, {"--data-dir", m_Data, "restore", backup});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_THAT(refused.output, HasSubstr("keynoded runs"));
+    EXPECT_NE(RunProgram(KEYNODECTL_BIN, {"--data-dir", m_Data, "restore", m_Config}).exitCode, 0);
+
+    const std::string fresh = m_Dir.path() + "/fresh";
+    ctl({"restore", backup}, fresh);
+    m_Log = m_Dir.path() + "/fresh.log";
+    auto restored = start(siteArgs(fresh));
+    const uint16_t restoredPort = portFrom(restored->readLine(), "http");
+    ASSERT_NE(restoredPort, 0);
+    for (const std::string target :
+         {"/api/v1/keynodes", "/api/v1/config/holidays", "/api/v1/access/accessGroups",
+          "/api/v1/config/weekprograms?type=10", "/api/v1/access/cards?cardNumber=100001"}) {
+        const WebTest::Reply mine = get(port, target);
+        EXPECT_EQ(mine.result_int(), 200) << target;
+        EXPECT_EQ(get(restoredPort, target).body(), mine.body()) << target;
+    }
+    EXPECT_THAT(get(restoredPort, "/api/v1/config/holidays").body(), HasSubstr("Backup day"));
+
+    // A new password takes effect at once in the running daemon; the backup keeps the old one.
+    ctl({"user", "passwd", "admin", "--password", "n3w"});
+    EXPECT_EQ(get(port, "/api/v1/info/api").result_int(), 401);
+    EXPECT_EQ(get(port, "/api/v1/info/api", "YWRtaW46bjN3").result_int(), 200); // admin:n3w
+    EXPECT_EQ(get(restoredPort, "/api/v1/info/api").result_int(), 200);
+    EXPECT_EQ(restored->stop(SIGTERM), 0);
+    EXPECT_EQ(original->stop(SIGTERM), 0);
+}
+
+TEST_F(KeynodedTest, ReportsReadinessToSystemdOnceItsListenersAreUp) {
+    // systemd's side of sd_notify: a datagram socket whose messages the test reads.
+    const std::string path = m_Dir.path() + "/notify";
+    const int notify = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    ASSERT_GE(notify, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    path.copy(address.sun_path, sizeof(address.sun_path) - 1);
+    ASSERT_EQ(::bind(notify, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+    const auto receive = [notify] {
+        pollfd ready{notify, POLLIN, 0};
+        char buffer[512];
+        const ssize_t size = ::poll(&ready, 1, 10000) == 1 ? ::recv(notify, buffer, sizeof(buffer), 0) : 0;
+        return size > 0 ? std::string(buffer, size_t(size)) : "";
+    };
+
+    auto daemon = start(siteArgs(m_Data), "NOTIFY_SOCKET=" + path);
+    const uint16_t port = portFrom(daemon->readLine(), "http");
+    ASSERT_NE(port, 0);
+    EXPECT_EQ(receive(), "READY=1");
+    EXPECT_EQ(get(port, "/health", "").result_int(), 200); // ready means answering
+    daemon->stop(SIGTERM);
+    EXPECT_EQ(receive(), "STOPPING=1");
+    ::close(notify);
 }
 
 } // namespace

@@ -261,8 +261,11 @@ def main():
         run(*ctl, "user", "add", ADMIN[0], "--password", ADMIN[1], "--all-methods")
         run(*ctl, "user", "add", NOBODY[0], "--password", NOBODY[1])
         run(*ctl, "property", "set", "GeneralWebApiSettings_Enabled", "1")
+        # An empty configuration file of its own: nothing installed on the machine counts.
+        config = os.path.join(tmp, "keynoded.conf")
+        open(config, "w").close()
         daemon = subprocess.Popen([keynoded, "--data-dir", data, "--http-port", "0", "--https-port", "-1",
-                                   "--workers", "2", "--config", "/dev/null"],
+                                   "--workers", "2", "--config", config],
                                   stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
         try:
             match = re.match(r"http listening on 127\.0\.0\.1:(\d+)", daemon.stdout.readline())

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <fstream>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -154,8 +155,11 @@ MailDaemon::MailDaemon(const std::vector<std::string>& extraArgs) : m_Data(m_Dir
         const ProgramResult result = ctl(args);
         if (result.exitCode != 0) throw std::runtime_error("keynodectl failed: " + result.output);
     }
-    std::vector<std::string> args{"--data-dir",   m_Data, "--http-port", "0",
-                                  "--https-port", "-1",   "--workers",   "1"};
+    // An empty configuration file of its own: nothing installed on the machine counts.
+    const std::string config = m_Dir.path() + "/keynoded.conf";
+    std::ofstream{config};
+    std::vector<std::string> args{"--data-dir", m_Data,      "--http-port", "0",        "--https-port",
+                                  "-1",         "--workers", "1",           "--config", config};
     args.insert(args.end(), extraArgs.begin(), extraArgs.end());
     m_Daemon = std::make_unique<DaemonProcess>(KEYNODED_BIN, args);
     const std::string prefix = "mail router listening on ";
