@@ -16,12 +16,6 @@ using Accessories::TCRecordID;
 
 namespace {
 
-std::string Id(const TCRecordID& id) {
-    return std::to_string(id.get_ID());
-}
-std::string IdJson(const TCRecordID& id) {
-    return "{\"id\":" + Id(id) + "}";
-}
 std::string DoorCommand(const std::string& ids, int state) {
     return R"({"doorCommand":{"doorIDs":{"ids":[)" + ids + R"(]},"newDoorState":)" + std::to_string(state) +
            "}}";

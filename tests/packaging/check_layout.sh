@@ -22,10 +22,14 @@ grep -q '^User=keynoded$' "$unit" || fail "the unit does not run as its own user
 # The libraries are found through the RUNPATH; here below the root.
 runpath=$(readelf -d "$root$program" | sed -n 's/.*(RUNPATH).*\[\(.*\)\]/\1/p')
 [ -n "$runpath" ] && [ -f "$root$runpath/libKeynodeApi.so" ] || fail "libraries not in the RUNPATH '$runpath'"
+# Captured first: `grep -q` stops reading at the first match, and under pipefail the writer's SIGPIPE
+# would fail the check.
+known=$(ldconfig -p)
 for needed in $(readelf -d "$root$program" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'); do
-    [ -f "$root$runpath/$needed" ] || ldconfig -p | grep -q "^\s*$needed " || fail "$needed is nowhere"
+    [ -f "$root$runpath/$needed" ] || grep -q "^\s*$needed " <<<"$known" || fail "$needed is nowhere"
 done
-LD_LIBRARY_PATH="$root$runpath" "$root$program" --help | grep -q -- '--config' || fail "keynoded does not run"
+help=$(LD_LIBRARY_PATH="$root$runpath" "$root$program" --help) || true
+grep -q -- '--config' <<<"$help" || fail "keynoded does not run"
 
 include=$(find "$root" -path '*/include/keynode' -type d | head -1)
 [ -f "$include/KeynodeApi/KnaMain.h" ] && [ -f "$include/host/Web/Resource.h" ] || fail "public headers missing"

@@ -27,3 +27,7 @@ std::string RecordNotFoundBody(int tableID, const std::string& identity) {
            "found\",\"msgDetails\":\"\",\"records\":[{\"tableId\":" +
            std::to_string(tableID) + ",\"id\":" + identity + ",\"keynodeId\":{\"id\":null}}]}]}";
 }
+
+std::string ParsingError(const std::string& msg) {
+    return ErrorBody(2, "Parsing error:" + msg);
+}

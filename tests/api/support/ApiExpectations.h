@@ -9,3 +9,5 @@ std::string UrlEncode(const std::string& text);
 std::string ErrorBody(int code, const std::string& msg);
 // The records-not-found error naming one identity (its JSON text) of table `tableID`.
 std::string RecordNotFoundBody(int tableID, const std::string& identity);
+// {"errors":[{"code":2,"msg":"Parsing error:" + msg,...}]}
+std::string ParsingError(const std::string& msg);

@@ -7,6 +7,8 @@
 
 #include "Config/TCHostPaths.h"
 #include "Crypto/TCCryptoUtil.h"
+#include "DB/TCDBBasicTable.h"
+#include "DB/TCDBRawSql.h"
 #include "DB/TCDatabase.h"
 #include "DB/Tables/WebTables.h"
 #include "Property/TCProperties.h"
@@ -75,6 +77,30 @@ void WriteServerConfig(const std::string& httpsPort) {
     std::filesystem::create_directories(path.parent_path());
     std::ofstream out(path, std::ios::trunc);
     out << "https-port = " << httpsPort << "\n";
+}
+
+std::string DumpRows(DB::TCDBBasicTable&& table, const std::string& name) {
+    std::string dump;
+    table.SetEnableSelectExternalID(true);
+    for (DB::TCDBIterator row = table.SelectAll(); row.IsNotEnd(); row.Next()) {
+        dump += name + " ext=" + row.get_ExternalID().get_Value("<null>");
+        for (const DB::TCDBFieldSpec* field : table.get_Spec().Fields) {
+            const DB::TCDBField& value = row.Field(*field);
+            dump += std::string(" ") + field->get_Name() + "=" +
+                    (value.IsNull() ? "<null>" : value.get_AsString());
+        }
+        dump += "\n";
+    }
+    return dump;
+}
+
+void FailInsertsWhen(const std::string& table, const std::string& when) {
+    DB::ExecuteSql("CREATE TRIGGER Fail" + table + " BEFORE INSERT ON " + table + " WHEN " + when +
+                   " BEGIN SELECT RAISE(ABORT, 'injected fault'); END");
+}
+
+void StopFailingInserts(const std::string& table) {
+    DB::ExecuteSql("DROP TRIGGER Fail" + table);
 }
 
 int64_t LastEventID() {

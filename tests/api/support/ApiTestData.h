@@ -10,6 +10,10 @@
 #include "Event/TCEventReader.h"
 #include "Property/TCPropertyID.h"
 
+namespace DB {
+class TCDBBasicTable;
+}
+
 namespace ApiTest {
 
 // A directory of its own under the system's temporary directory, made the host's path root, with a new
@@ -46,6 +50,12 @@ void AddCloudUser(const Accessories::TCRecordID& webUser, const Accessories::TCN
 void SetBoolSetting(const Property::TCPropertyID& id, bool value);
 // Writes the web server's settings file (below the path root) with the given "https-port" value.
 void WriteServerConfig(const std::string& httpsPort);
+
+// Every row of the table with its external ID and columns, one line each, prefixed by `name`.
+std::string DumpRows(DB::TCDBBasicTable&& table, const std::string& name);
+// Inserts into `table` fail inside the database once the SQL condition `when` holds (NEW is the row).
+void FailInsertsWhen(const std::string& table, const std::string& when);
+void StopFailingInserts(const std::string& table);
 
 int64_t LastEventID();
 std::vector<Event::TCEventRecord> EventsAfter(int64_t eventID);

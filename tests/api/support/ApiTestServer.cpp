@@ -6,11 +6,12 @@
 
 namespace ApiTest {
 
-ApiTestServer::ApiTestServer(std::shared_ptr<KeynodeApi::KnaMain> api, const std::string& certificateDir)
+ApiTestServer::ApiTestServer(std::shared_ptr<KeynodeApi::KnaMain> api, const std::string& certificateDir,
+                             int workerThreads)
     : m_Api(std::move(api)) {
     Web::ServerConfig config;
     config.http = {true, "127.0.0.1", 0};
-    config.workerThreads = 2;
+    config.workerThreads = workerThreads;
     if (!certificateDir.empty()) {
         config.https = {true, "127.0.0.1", 0};
         config.certificateFile = certificateDir + "/server.crt";
@@ -54,6 +55,40 @@ HttpReply ApiHttpTest::Get(const std::string& path, const std::string& user, con
     call.Target = "/api/v1" + path;
     call.Authorization = BasicAuthorization(user, password);
     return Send(call);
+}
+
+void AdminApiTest::SetUp() {
+    AddAllMethodsUser("admin", "pw");
+    StartServer();
+    EnableApi();
+}
+
+HttpReply AdminApiTest::Call(const std::string& method, const std::string& path, const std::string& body) {
+    HttpCall call;
+    call.Method = method;
+    call.Target = "/api/v1" + path;
+    call.Authorization = BasicAuthorization("admin", "pw");
+    call.Body = body;
+    return Send(call);
+}
+
+int64_t AdminApiTest::Create(const std::string& path, const std::string& body) {
+    const HttpReply reply = Call("POST", path, body);
+    EXPECT_EQ(200, reply.Status) << body << " -> " << reply.Body;
+    const size_t id = reply.Body.find("{\"id\":");
+    return id == std::string::npos ? 0 : std::stoll(reply.Body.substr(reply.Body.find(':', id + 6) + 1));
+}
+
+void AdminApiTest::ExpectRejected(const std::vector<Rejection>& cases,
+                                  const std::function<std::string()>& state) {
+    const std::string before = state();
+    for (const Rejection& c : cases) {
+        SCOPED_TRACE(c.Method + " " + c.Path + " " + c.Body);
+        const HttpReply reply = Call(c.Method, c.Path, c.Body);
+        EXPECT_EQ(c.Status, reply.Status);
+        EXPECT_EQ(c.Expected, reply.Body);
+        EXPECT_EQ(before, state());
+    }
 }
 
 } // namespace ApiTest

@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "KnaMain.h"
 #include "support/ApiHttpClient.h"
@@ -20,7 +22,8 @@ namespace ApiTest {
 class ApiTestServer {
 public:
     // With `certificateDir`, an HTTPS listener is added with a self-signed certificate made there.
-    explicit ApiTestServer(std::shared_ptr<KeynodeApi::KnaMain> api, const std::string& certificateDir = "");
+    explicit ApiTestServer(std::shared_ptr<KeynodeApi::KnaMain> api, const std::string& certificateDir = "",
+                           int workerThreads = 2);
     // Stops the server, then the service thread.
     ~ApiTestServer();
     ApiTestServer(const ApiTestServer&) = delete;
@@ -49,6 +52,32 @@ protected:
 
     TestDataDir m_Data;
     std::unique_ptr<ApiTestServer> m_Server;
+};
+
+inline std::string Id(const Accessories::TCRecordID& id) {
+    return std::to_string(id.get_ID());
+}
+// {"id":N}
+inline std::string IdJson(const Accessories::TCRecordID& id) {
+    return "{\"id\":" + Id(id) + "}";
+}
+
+// A request the API must refuse with `Expected` as the body.
+struct Rejection {
+    std::string Method, Path, Body, Expected;
+    int Status = 400;
+};
+
+// A served API with the user "admin" (password "pw", every endpoint), for the resource tests.
+class AdminApiTest : public ApiHttpTest {
+protected:
+    void SetUp() override;
+    // method on "/api/v1" + path (query included) as the administrator.
+    HttpReply Call(const std::string& method, const std::string& path, const std::string& body = "");
+    // POST, failing the test unless answered 200; returns the new record's numeric ID from the answer.
+    int64_t Create(const std::string& path, const std::string& body);
+    // Every case is refused as expected, and `state` (the rows the resource writes) stays as it was.
+    void ExpectRejected(const std::vector<Rejection>& cases, const std::function<std::string()>& state);
 };
 
 } // namespace ApiTest

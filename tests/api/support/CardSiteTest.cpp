@@ -12,36 +12,14 @@ Accessories::TCRecordID SaveWithExternalID(DB::TCDBAutoObject& row, const std::s
     return row.get_ID();
 }
 
-std::string Text(const DB::TCDBField& field) {
-    return field.IsNull() ? "<null>" : field.get_AsString();
-}
-
 } // namespace
 
 void CardSiteTest::SetUp() {
-    AddAllMethodsUser("admin", "pw");
-    StartServer();
-    EnableApi();
+    AdminApiTest::SetUp();
     m_Staff = AddGroup("grp-staff");
     m_Night = AddGroup("grp-night");
     m_Anna = AddHolder("Anna", "h-anna");
     m_Ben = AddHolder("Ben", "h-ben");
-}
-
-HttpReply CardSiteTest::Call(const std::string& method, const std::string& path, const std::string& body) {
-    HttpCall call;
-    call.Method = method;
-    call.Target = "/api/v1" + path;
-    call.Authorization = BasicAuthorization("admin", "pw");
-    call.Body = body;
-    return Send(call);
-}
-
-int64_t CardSiteTest::Create(const std::string& path, const std::string& body) {
-    const HttpReply reply = Call("POST", path, body);
-    EXPECT_EQ(200, reply.Status) << body << " -> " << reply.Body;
-    const size_t id = reply.Body.find("{\"id\":");
-    return id == std::string::npos ? 0 : std::stoll(reply.Body.substr(reply.Body.find(':', id + 6) + 1));
 }
 
 Accessories::TCRecordID CardSiteTest::AddGroup(const std::string& externalID) {
@@ -78,20 +56,8 @@ Accessories::TCRecordID CardSiteTest::AddCard(const std::string& number,
 }
 
 std::string CardSiteTest::DumpCardTables() {
-    std::string dump;
-    const auto dumpTable = [&dump](DB::TCDBBasicTable&& table, const char* name) {
-        table.SetEnableSelectExternalID(true);
-        for (DB::TCDBIterator row = table.SelectAll(); row.IsNotEnd(); row.Next()) {
-            dump += std::string(name) + " ext=" + row.get_ExternalID().get_Value("<null>");
-            for (const DB::TCDBFieldSpec* field : table.get_Spec().Fields)
-                dump += std::string(" ") + field->get_Name() + "=" + Text(row.Field(*field));
-            dump += "\n";
-        }
-    };
-    dumpTable(Access::TCDBAccessCardHolders(), "holder");
-    dumpTable(Access::TCDBAccessCards(), "card");
-    dumpTable(Access::TCDBAccessCardAccessGroupLinks(), "link");
-    return dump;
+    return DumpRows(Access::TCDBAccessCardHolders(), "holder") + DumpRows(Access::TCDBAccessCards(), "card") +
+           DumpRows(Access::TCDBAccessCardAccessGroupLinks(), "link");
 }
 
 } // namespace ApiTest

@@ -1,7 +1,6 @@
 #pragma once
 // A served API with an administrator and a few rows the card tests build on: access groups and card
-// holders written straight into the tables, and helpers to call the card endpoints and to compare the
-// card tables before and after a request.
+// holders written straight into the tables, and a dump of the card tables to compare before and after.
 #include <string>
 
 #include "Accessories/TCRecordID.h"
@@ -9,14 +8,9 @@
 
 namespace ApiTest {
 
-class CardSiteTest : public ApiHttpTest {
+class CardSiteTest : public AdminApiTest {
 protected:
     void SetUp() override;
-
-    // method on "/api/v1" + path (query included) as the administrator.
-    HttpReply Call(const std::string& method, const std::string& path, const std::string& body = "");
-    // POST, failing the test unless answered 200; returns the new record's numeric ID.
-    int64_t Create(const std::string& path, const std::string& body);
 
     static Accessories::TCRecordID AddGroup(const std::string& externalID);
     static Accessories::TCRecordID AddHolder(const std::string& firstName,
@@ -26,10 +20,6 @@ protected:
                                            int type = 0, const std::string& externalID = "");
     // Every row of the card, holder and link tables, one line each.
     static std::string DumpCardTables();
-
-    static std::string Id(const Accessories::TCRecordID& id) { return std::to_string(id.get_ID()); }
-    // {"id":N}
-    static std::string IdJson(const Accessories::TCRecordID& id) { return "{\"id\":" + Id(id) + "}"; }
 
     Accessories::TCRecordID m_Staff, m_Night; // groups "grp-staff" and "grp-night"
     Accessories::TCRecordID m_Anna, m_Ben;    // holders "h-anna" and "h-ben"

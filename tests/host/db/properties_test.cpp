@@ -116,17 +116,6 @@ TEST_F(PropertyStoreTest, StoredValuesReadBackAsTheirType) {
               1401);
 }
 
-TEST_F(PropertyStoreTest, EmptyTextIsAValueNotAnUnsetProperty) {
-    SetProperty(AccessProp::GeneralWebApiSettings_EventWebHook_UserName, "", NO_RECORD, SESSION);
-    const auto user =
-        GetProperty(AccessProp::GeneralWebApiSettings_EventWebHook_UserName, NO_RECORD, SESSION);
-    EXPECT_TRUE(user.IsSet());
-    EXPECT_EQ(user.get_AsString(TCNullTypes<std::string>()), TCNullTypes<std::string>(""));
-    // Not a number: numeric readers give their defaults.
-    EXPECT_EQ(user.get_AsInteger(9), 9);
-    EXPECT_TRUE(user.get_AsBool(TCNullTypes<bool>()).IsNull());
-}
-
 TEST_F(PropertyStoreTest, TextsParseStrictly) {
     const auto& id = AccessProp::GeneralWebApiSettings_EventWebHook_ConnectRetryIntervalSeconds;
     const std::vector<std::pair<std::string, int>> cases = {{"42", 42}, {"42s", -1}, {" 42", -1}, {"", -1}};
@@ -141,6 +130,14 @@ TEST_F(PropertyStoreTest, TextsParseStrictly) {
         // "yes" is not a bool text, so the default (true) comes back.
         EXPECT_EQ(GetProperty(flag, NO_RECORD, SESSION).get_AsBool(true), expected) << text;
     }
+    // Empty text is a value, not an unset property; numeric readers give their defaults for it.
+    SetProperty(AccessProp::GeneralWebApiSettings_EventWebHook_UserName, "", NO_RECORD, SESSION);
+    const auto user =
+        GetProperty(AccessProp::GeneralWebApiSettings_EventWebHook_UserName, NO_RECORD, SESSION);
+    EXPECT_TRUE(user.IsSet());
+    EXPECT_EQ(user.get_AsString(TCNullTypes<std::string>()), TCNullTypes<std::string>(""));
+    EXPECT_EQ(user.get_AsInteger(9), 9);
+    EXPECT_TRUE(user.get_AsBool(TCNullTypes<bool>()).IsNull());
 }
 
 TEST_F(PropertyStoreTest, RecordValuesAreKeptApartFromTheUnitValue) {
@@ -185,9 +182,6 @@ TEST(PropertyIDTest, NamesAndNumbersIdentifyOneProperty) {
     EXPECT_EQ(AccessProp::GeneralWebApiSettings_Enabled.name(), "GeneralWebApiSettings_Enabled");
     EXPECT_EQ(Property::TCPropertyID::FindByName("generalwebapisettings_enabled"), nullptr);
     EXPECT_EQ(Property::TCPropertyID::FindByName("NoSuchSetting"), nullptr);
-}
-
-TEST(PropertyChoiceTest, FindAcceptsOnlyKnownChoices) {
     EXPECT_EQ(Property::TCPropertyChoiceID::Find(1400), AccessProp::Choice_EventWebHookAuthType_None);
     EXPECT_EQ(Property::TCPropertyChoiceID::Find(1401).get_ID(), 1401);
     EXPECT_THROW(Property::TCPropertyChoiceID::Find(1402), TCException);

@@ -87,36 +87,7 @@ TEST_F(ConcurrencyTest, FourThreadsWriteWithoutLosingRows) {
         EXPECT_EQ(CountRows(Widgets::SPEC, Widgets::NAME == "t" + std::to_string(t) + "-199"), 1);
 }
 
-// This test re-runs itself in a second process (the environment variable tells the roles apart); both
-// processes write into the same file at the same time.
-TEST(CrossProcess, ParentAndChildWriteAtTheSameTime) {
-    if (const char* childDir = std::getenv(CHILD_ENV)) {
-        const std::string dir = childDir;
-        DB::TCDatabase::OpenWithMigrations(dir + "/shared.db", Migrations(), Tables());
-        std::ofstream(dir + "/child.ready").put('1');
-        EXPECT_EQ(WriteRows("child-"), 0);
-        DB::TCDatabase::Close();
-        return;
-    }
-
-    TempDir dir;
-    DB::TCDatabase::OpenWithMigrations(dir.get_Path() + "/shared.db", Migrations(), Tables());
-    const pid_t child = SpawnChild(dir.get_Path(), "CrossProcess.ParentAndChildWriteAtTheSameTime");
-    ASSERT_GT(child, 0);
-
-    // Start writing once the child has the database open, so that the two really overlap.
-    int status = 0;
-    const bool exitedEarly = !WaitForFile(dir.get_Path() + "/child.ready", child, status);
-    EXPECT_EQ(WriteRows("parent-"), 0);
-    if (!exitedEarly) {
-        ASSERT_EQ(waitpid(child, &status, 0), child);
-    }
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child status " << status;
-    EXPECT_EQ(CountRows(Widgets::SPEC), 2 * ROWS_PER_WRITER);
-    EXPECT_EQ(CountRows(Widgets::SPEC, Widgets::NAME == "child-199"), 1);
-    DB::TCDatabase::Close();
-}
-
+// The test re-runs itself as a second process (the environment variable tells the roles apart).
 // While another process holds the database's write lock, the writers of this process wait in the order
 // they came and are then served in that order (SQLite's sleeping retries would let any of them in first).
 TEST(CrossProcess, WritersQueueInArrivalOrderBehindAnotherProcess) {

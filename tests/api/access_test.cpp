@@ -1,0 +1,631 @@
+// "/access/accessGroups", "/access/cards", "/access/cardHolders" and their filters over HTTP: the stored
+// rows behind each answer, what an update keeps and what it replaces, every request check with its message,
+// and that a request failing anywhere, also in the middle of writing its rows, leaves the database as it was.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "ApiExpectations.h"
+#include "DB/Tables/AccessTables.h"
+#include "DB/Tables/SystemTables.h"
+#include "support/CardSiteTest.h"
+
+using namespace ApiTest;
+using Accessories::TCRecordID;
+
+namespace {
+
+TCRecordID AddDoor() {
+    Access::TCDBDoors doors;
+    DB::TCDBAutoObject row;
+    doors.CreateObject(row);
+    row.Field(Table_AccessDoors::NAME).set_AsString("door");
+    row.Save();
+    return row.get_ID();
+}
+
+TCRecordID AddWeekProgram(int type, const std::string& externalID = "") {
+    System::TCDBWeekPrograms programs;
+    DB::TCDBAutoObject row;
+    programs.CreateObject(row);
+    row.Field(Table_CommonWeekPrograms::NAME).set_AsString("program");
+    row.Field(Table_CommonWeekPrograms::TYPE).set_AsInteger(type);
+    row.Field(Table_CommonWeekPrograms::IS_SYSTEM).set_AsInteger(0);
+    if (!externalID.empty()) row.SetExternalID(externalID);
+    row.Save();
+    return row.get_ID();
+}
+
+std::string DumpGroupsAndRights() {
+    return DumpRows(Access::TCDBAccessGroups(), "group") + DumpRows(Access::TCDBAccessGroupRights(), "right");
+}
+
+int64_t CountRights() {
+    return Access::TCDBAccessGroupRights().SelectCount("*", DB::TCDBWhere());
+}
+
+class AccessGroupsApiTest : public AdminApiTest {
+protected:
+    void SetUp() override {
+        AdminApiTest::SetUp();
+        for (TCRecordID* door : {&m_Door1, &m_Door2, &m_Door3})
+            *door = AddDoor();
+        m_Always = AddWeekProgram(10, "wp-always");
+        m_Office = AddWeekProgram(10);
+        m_Release = AddWeekProgram(20);
+    }
+
+    HttpReply Groups(const std::string& method, const std::string& query, const std::string& body = "") {
+        return Call(method, "/access/accessGroups" + query, body);
+    }
+    HttpReply GetById(const std::string& identity) { return Groups("GET", "?id=" + UrlEncode(identity)); }
+    // A right as the API writes it.
+    static std::string Right(const TCRecordID& door, const std::string& group,
+                             const std::string& weekProgram) {
+        return R"({"doorID":{"id":)" + Id(door) + R"(},"accessGroupID":)" + group + R"(,"weekProgramID":)" +
+               weekProgram + "}";
+    }
+    std::string Door1Always() const {
+        return R"({"doorID":{"id":)" + Id(m_Door1) + R"(},"weekProgramID":{"id":)" + Id(m_Always) + "}}";
+    }
+    // The one group stored, its identity in the form the API writes.
+    static std::string StoredIdentity() {
+        Access::TCDBAccessGroups groups;
+        groups.SetEnableSelectExternalID(true);
+        DB::TCDBIterator row = groups.SelectAll();
+        const auto ext = row.get_ExternalID();
+        return R"({"id":)" + Id(row.get_ID()) +
+               (ext.IsNull() ? "" : R"(,"extId":")" + ext.get_Value() + "\"") + "}";
+    }
+
+    TCRecordID m_Door1, m_Door2, m_Door3, m_Always, m_Office, m_Release;
+};
+
+TEST_F(AccessGroupsApiTest, PostStoresTheGroupWithItsRightsAndAnswersWhatWasStored) {
+    const HttpReply reply = Groups(
+        "POST", "",
+        R"({"id":{"id":999,"extId":"grp-1"},"name":"Staff","info":"day shift","priority":20,)"
+        R"("isReusable":true,"accessRights":[{"doorID":{"id":)" +
+            Id(m_Door1) + R"(},"weekProgramID":{"extId":"wp-always"}},{"doorID":{"id":)" + Id(m_Door2) +
+            R"(},"accessGroupID":{"id":999,"extId":"grp-1"},"weekProgramID":{"id":)" + Id(m_Office) + "}}]}");
+    ASSERT_EQ(200, reply.Status) << reply.Body;
+    const std::string group = StoredIdentity();
+    EXPECT_NE(std::string::npos, group.find("\"extId\":\"grp-1\""));
+    EXPECT_EQ(std::string::npos, group.find("999")) << "the database chooses the ID";
+    const std::string stored =
+        R"({"id":)" + group +
+        R"(,"name":"Staff","info":"day shift","priority":20,"isReusable":true,)"
+        R"("accessRights":[)" +
+        Right(m_Door1, group, R"({"id":)" + Id(m_Always) + R"(,"extId":"wp-always"})") + "," +
+        Right(m_Door2, group, R"({"id":)" + Id(m_Office) + "}") + "]}";
+    EXPECT_EQ(R"({"accessGroup":)" + stored + "}", reply.Body);
+    // The stored group reads back the same by either part of its identity, by name and in the list.
+    for (const std::string& query : {"?id=" + UrlEncode(R"({"extId":"grp-1"})"),
+                                     "?id=" + UrlEncode(group.substr(0, group.find(',')) + "}"),
+                                     std::string("?name=Staff"), std::string()})
+        EXPECT_EQ(R"({"records":[)" + stored + "]}", Groups("GET", query).Body) << query;
+    EXPECT_EQ(2, CountRights());
+}
+
+TEST_F(AccessGroupsApiTest, AbsentMembersGetDefaultsAndPriorityBoundsPass) {
+    const HttpReply reply = Groups("POST", "", R"({"id":{}})");
+    ASSERT_EQ(200, reply.Status) << reply.Body;
+    EXPECT_EQ(R"({"accessGroup":{"id":)" + StoredIdentity() +
+                  R"(,"name":null,"info":null,"priority":50,"isReusable":true,"accessRights":[]}})",
+              reply.Body);
+    EXPECT_EQ(200, Groups("POST", "", R"({"id":{"extId":"low"},"priority":10,"isReusable":null})").Status);
+    EXPECT_NE(std::string::npos,
+              Groups("GET", "").Body.find(
+                  R"("extId":"low"},"name":null,"info":null,"priority":10,"isReusable":true)"));
+}
+
+TEST_F(AccessGroupsApiTest, RefusedRequestsChangeNothing) {
+    ASSERT_EQ(200, Groups("POST", "",
+                          R"({"id":{"extId":"dup"},"name":"first","accessRights":[)" + Door1Always() + "]}")
+                       .Status);
+    const std::string door1 = R"({"doorID":{"id":)" + Id(m_Door1) + "}";
+    const std::string wp = R"(,"weekProgramID":{"id":)" + Id(m_Always) + "}}";
+    const std::string foreignGroup =
+        ParsingError("Invalid access group id in access group rights. If access group id is specified in "
+                     "access group right than it must match to access group id of its container");
+    const std::string assertion = ParsingError("RapidJson internal assertion failed");
+    // Refused the same by POST and PUT, before anything is read from the database.
+    const std::vector<std::pair<std::string, std::string>> bodies = {
+        {"[]", ParsingError("Expected JSON object")},
+        {"", ParsingError("Could not parse input, error: 1")},
+        {R"({"name":"x"})", ParsingError("Expected id member")},
+        {R"({"id":null})", ParsingError("id member can't be null")},
+        {R"({"id":{},"name":5})", assertion},
+        {R"({"id":{},"info":true})", assertion},
+        {R"({"id":{"id":"7"}})", assertion},
+        {R"({"id":{},"priority":null})", assertion},
+        {R"({"id":{},"priority":20.5})", assertion},
+        {R"({"id":{},"priority":9})",
+         ParsingError("Invalid access group priority 9. Priority must be between 10 and 50")},
+        {R"({"id":{},"priority":51})",
+         ParsingError("Invalid access group priority 51. Priority must be between 10 and 50")},
+        {R"({"id":{},"isReusable":false})",
+         ParsingError("If isReusable is specified then it cannot be set to false")},
+        {R"({"id":{},"isReusable":1})", assertion},
+        {R"({"id":{},"accessRights":{}})", ParsingError("Expected JSON array")},
+        {R"({"id":{},"accessRights":[{"doorID":7}]})", ParsingError("Expected JSON object")},
+        {R"({"id":{},"accessRights":[)" + door1 + wp + "," + door1 + R"(,"weekProgramID":{"id":)" +
+             Id(m_Office) + "}}]}",
+         ParsingError("Access group rights must not contain duplicate door references")},
+        {R"({"id":{"id":3},"accessRights":[)" + door1 + R"(,"accessGroupID":{"id":3,"extId":"x"})" + wp +
+             "]}",
+         foreignGroup},
+        {R"({"id":{"extId":"a"},"accessRights":[)" + door1 + R"(,"accessGroupID":{"extId":"b"})" + wp + "]}",
+         foreignGroup},
+    };
+    std::vector<Rejection> cases;
+    for (const auto& [body, expected] : bodies)
+        for (const char* method : {"POST", "PUT"})
+            cases.push_back({method, "/access/accessGroups", body, expected});
+    // References are resolved after the group row is written: each of these fails after a write.
+    const std::string door2 = R"({"doorID":{"id":)" + Id(m_Door2) + "}";
+    const std::vector<std::pair<std::string, std::string>> rights = {
+        {R"({"doorID":{"id":987654})" + wp, RecordNotFoundBody(4001, R"({"id":987654})")},
+        {door2 + R"(,"weekProgramID":{"id":987654}})", RecordNotFoundBody(3012, R"({"id":987654})")},
+        {door2 + R"(,"weekProgramID":{"id":)" + Id(m_Always) + R"(,"extId":"nope"}})",
+         RecordNotFoundBody(3012, R"({"id":)" + Id(m_Always) + R"(,"extId":"nope"})")},
+        {R"({"weekProgramID":{"id":)" + Id(m_Always) + "}}",
+         ErrorBody(1, "ID is required for table AccessDoors")},
+        {door2 + R"(,"weekProgramID":null})",
+         ErrorBody(1, "ID or external ID is required for table CommonWeekPrograms")},
+        {door2 + R"(,"weekProgramID":{"id":)" + Id(m_Release) + "}}",
+         ErrorBody(1, "Specified week program id " + Id(m_Release) +
+                          " is not of card holder week program type")},
+    };
+    for (const auto& [right, expected] : rights) {
+        cases.push_back(
+            {"POST", "/access/accessGroups",
+             R"({"id":{"extId":"new"},"name":"n","accessRights":[)" + Door1Always() + "," + right + "]}",
+             expected});
+        cases.push_back({"PUT", "/access/accessGroups",
+                         R"({"id":{"extId":"dup"},"name":"changed","accessRights":[)" + Door1Always() + "," +
+                             right + "]}",
+                         expected});
+    }
+    const std::string notFound = RecordNotFoundBody(4020, R"({"id":987654})");
+    cases.insert(
+        cases.end(),
+        {
+            {"POST", "/access/accessGroups",
+             R"({"id":{"extId":"dup"},"name":"second","accessRights":[)" + Door1Always() + "]}",
+             ErrorBody(1, "External ID dup is already in use for table AccessGroups")},
+            {"PUT", "/access/accessGroups", R"({"id":{},"name":"x"})",
+             ErrorBody(1, "Access group id is required")},
+            {"PUT", "/access/accessGroups", R"({"id":{"id":987654},"name":"x"})", notFound},
+            {"PUT", "/access/accessGroups", R"({"id":{"extId":"ghost"},"name":"x"})",
+             RecordNotFoundBody(4020, R"({"id":null,"extId":"ghost"})")},
+            {"GET", "/access/accessGroups?id=%7B%7D", "", ErrorBody(1, "Access group id is required")},
+            {"GET", "/access/accessGroups?id=%7B%7D&name=Same", "",
+             ErrorBody(1, "Maximum one parameter is allowed")},
+            {"GET", "/access/accessGroups?id=%7B", "", ParsingError("Could not parse input, error: 4")},
+            {"DELETE", "/access/accessGroups", "", ErrorBody(1, "Missing identity parameter")},
+            {"DELETE", "/access/accessGroups?id=%7B%7D", "", ErrorBody(1, "Access group id is required")},
+            {"DELETE", "/access/accessGroups?id=" + UrlEncode(R"({"id":987654})"), "", notFound},
+        });
+    ExpectRejected(cases, DumpGroupsAndRights);
+}
+
+TEST_F(AccessGroupsApiTest, UpdateWritesOnlyWhatWasGivenExceptThePriority) {
+    ASSERT_EQ(200,
+              Groups("POST", "",
+                     R"({"id":{"extId":"g"},"name":"Staff","info":"text","priority":20,"accessRights":[)" +
+                         Door1Always() + "]}")
+                  .Status);
+    const std::string group = StoredIdentity();
+    const auto put = [&](const std::string& body) {
+        const HttpReply reply = Groups("PUT", "", body);
+        EXPECT_EQ(200, reply.Status) << body << " -> " << reply.Body;
+        EXPECT_EQ("", reply.Body);
+        return GetById(R"({"extId":"g"})").Body;
+    };
+    const auto stored = [&](const std::string& members, const std::string& rights) {
+        return R"({"records":[{"id":)" + group + members + R"(,"isReusable":true,"accessRights":[)" + rights +
+               "]}]}";
+    };
+    // Absent members stay, an explicit null clears, a missing priority goes back to 50.
+    EXPECT_EQ(stored(R"(,"name":"Staff","info":null,"priority":50)",
+                     Right(m_Door1, group, R"({"id":)" + Id(m_Always) + R"(,"extId":"wp-always"})")),
+              put(R"({"id":{"extId":"g"},"info":null})"));
+    // A new list replaces the rights; named by record ID only, the same group is meant.
+    const std::string byRecordID = group.substr(0, group.find(',')) + "}";
+    EXPECT_EQ(stored(R"(,"name":"Night","info":null,"priority":30)",
+                     Right(m_Door2, group, R"({"id":)" + Id(m_Office) + "}") + "," +
+                         Right(m_Door3, group, R"({"id":)" + Id(m_Always) + R"(,"extId":"wp-always"})")),
+              put(R"({"id":)" + byRecordID +
+                  R"(,"name":"Night","priority":30,"accessRights":[{"doorID":{"id":)" + Id(m_Door2) +
+                  R"(},"weekProgramID":{"id":)" + Id(m_Office) + R"(}},{"doorID":{"id":)" + Id(m_Door3) +
+                  R"(},"accessGroupID":)" + byRecordID + R"(,"weekProgramID":{"extId":"wp-always"}}]})"));
+    // Without "accessRights" the rights stay; [] and null both remove them all.
+    put(R"({"id":{"extId":"g"},"priority":30})");
+    EXPECT_EQ(2, CountRights());
+    put(R"({"id":{"extId":"g"},"priority":30,"accessRights":[]})");
+    EXPECT_EQ(0, CountRights());
+    put(R"({"id":{"extId":"g"},"accessRights":[)" + Right(m_Door1, "null", R"({"id":)" + Id(m_Always) + "}") +
+        "]}");
+    EXPECT_EQ(1, CountRights());
+    EXPECT_EQ(stored(R"(,"name":null,"info":null,"priority":50)", ""),
+              put(R"({"id":{"extId":"g"},"name":null,"accessRights":null})"));
+}
+
+TEST_F(AccessGroupsApiTest, AFaultInTheMiddleOfWritingRightsRollsBackEverything) {
+    ASSERT_EQ(200, Groups("POST", "",
+                          R"({"id":{"extId":"kept"},"name":"before","accessRights":[)" + Door1Always() + "]}")
+                       .Status);
+    std::string tenRights;
+    for (int i = 0; i < 10; ++i)
+        tenRights += (i ? "," : "") + Right(AddDoor(), "null", R"({"id":)" + Id(m_Office) + "}");
+    FailInsertsWhen("AccessGroupRights", "(SELECT COUNT(*) FROM AccessGroupRights) >= 5");
+    const std::string post = R"({"id":{"extId":"new"},"name":"n","accessRights":[)" + tenRights + "]}";
+    const std::string put = R"({"id":{"extId":"kept"},"name":"after","accessRights":[)" + tenRights + "]}";
+    const std::string internal = ErrorBody(1, "Internal error. Please notify vendor.");
+    ExpectRejected({{"POST", "/access/accessGroups", post, internal, 500},
+                    {"PUT", "/access/accessGroups", put, internal, 500}},
+                   DumpGroupsAndRights);
+    // Without the fault the same requests go through.
+    StopFailingInserts("AccessGroupRights");
+    EXPECT_EQ(200, Groups("PUT", "", put).Status);
+    EXPECT_EQ(10, CountRights());
+    EXPECT_EQ(200, Groups("POST", "", post).Status);
+    EXPECT_EQ(20, CountRights());
+}
+
+TEST_F(AccessGroupsApiTest, GetSelectsByIdentityOrNameAndDeleteTakesTheRights) {
+    for (const char* body : {R"({"id":{"extId":"a"},"name":"Same"})", R"({"id":{},"name":"Same"})",
+                             R"({"id":{},"name":"Other"})"})
+        ASSERT_EQ(200, Groups("POST", "", body).Status);
+    ASSERT_EQ(200,
+              Groups("POST", "", R"({"id":{"extId":"gone"},"accessRights":[)" + Door1Always() + "]}").Status);
+    const auto count = [](const std::string& body) {
+        size_t n = 0;
+        for (size_t pos = body.find("\"priority\""); pos != std::string::npos;
+             pos = body.find("\"priority\"", pos + 1))
+            ++n;
+        return n;
+    };
+    const std::string a =
+        Id(Access::TCDBAccessGroups().Select("*", Table_AccessGroups::NAME == "Same").get_ID());
+    const std::pair<std::string, size_t> cases[] = {
+        {"?name=Same", 2},
+        {"?name=same", 0},
+        {"?name=", 0},
+        {"", 4},
+        {"?other=1", 4},
+        {"?id=" + UrlEncode(R"({"extId":"a"})"), 1},
+        // A reload looks the group up by its record ID when one is given, and only otherwise by external ID.
+        {"?id=" + UrlEncode(R"({"id":)" + a + R"(,"extId":"zzz"})"), 1},
+        {"?id=" + UrlEncode(R"({"id":987654,"extId":"a"})"), 0},
+        {"?id=" + UrlEncode(R"({"extId":"zzz"})"), 0},
+    };
+    for (const auto& [query, n] : cases)
+        EXPECT_EQ(n, count(Groups("GET", query).Body)) << query;
+    EXPECT_EQ(R"({"records":[]})", Groups("GET", "?name=").Body);
+
+    const HttpReply reply = Groups("DELETE", "?id=" + UrlEncode(R"({"extId":"gone"})"));
+    EXPECT_EQ(200, reply.Status) << reply.Body;
+    EXPECT_EQ("", reply.Body);
+    EXPECT_EQ(R"({"records":[]})", GetById(R"({"extId":"gone"})").Body);
+    EXPECT_EQ(3, Access::TCDBAccessGroups().SelectCount("*", DB::TCDBWhere()));
+    EXPECT_EQ(0, CountRights());
+}
+
+class CardsApiTest : public CardSiteTest {
+protected:
+    HttpReply GetCards(const std::string& query) { return Call("GET", "/access/cards" + query); }
+    // The stored card as GET answers it.
+    std::string Stored(const TCRecordID& card) {
+        const std::string records = GetCards("?id=" + UrlEncode(IdJson(card))).Body;
+        return records.substr(12, records.size() - 14);
+    }
+    // The holder of each card, as "number:holder first name" in card order.
+    static std::string Owners() {
+        std::string owners;
+        for (DB::TCDBIterator card = Access::TCDBAccessCards().SelectAll(); card.IsNotEnd(); card.Next())
+            owners += card.Field(Table_AccessCards::CARDNO).get_AsString() + ":" +
+                      Access::TCDBAccessCardHolders()
+                          .SelectPrimary(card.Field(Table_AccessCards::CARDHOLDER).get_AsRecordID())
+                          .Field(Table_AccessCardHolders::FIRSTNAME)
+                          .get_AsString() +
+                      " ";
+        return owners;
+    }
+};
+
+TEST_F(CardsApiTest, PostAnswersTheStoredCardAndEveryLookupFindsIt) {
+    const HttpReply reply = Call(
+        "POST", "/access/cards",
+        R"({"id":{"id":999,"extId":"c-1"},"cardHolderID":{"extId":"h-anna"},"number":"42",)"
+        R"("accessGroupLinks":[{"accessGroupID":{"extId":"grp-night"},)"
+        R"("validFrom":"2026-01-01T00:00:00Z","validTo":"2026-12-31T23:59:59Z"},{"accessGroupID":{"id":)" +
+            Id(m_Staff) + R"(}}],"isBlocked":true,"pinCode":"1234","options":[7,2],"info":"desk"})");
+    ASSERT_EQ(200, reply.Status) << reply.Body;
+    const TCRecordID id = Access::TCDBAccessCards().SelectAll().get_ID();
+    ASSERT_NE(999, id.get_ID()) << "the database chooses the ID";
+    const std::string card =
+        R"({"id":{"id":)" + Id(id) + R"(,"extId":"c-1"},"cardHolderID":{"id":)" + Id(m_Anna) +
+        R"(,"extId":"h-anna"},"number":"42","accessGroupLinks":[{"accessGroupID":{"id":)" + Id(m_Night) +
+        R"(,"extId":"grp-night"},"validFrom":"2026-01-01T00:00:00Z","validTo":"2026-12-31T23:59:59Z"},)"
+        R"({"accessGroupID":{"id":)" +
+        Id(m_Staff) +
+        R"(,"extId":"grp-staff"},"validFrom":null,"validTo":null}],)"
+        R"("isBlocked":true,"pinCode":"1234","options":[2,7],"info":"desk"})";
+    EXPECT_EQ("{\"card\":" + card + "}", reply.Body);
+    for (const std::string& query : {"?id=" + UrlEncode(R"({"extId":"c-1"})"), "?id=" + UrlEncode(IdJson(id)),
+                                     std::string("?cardNumber=42")})
+        EXPECT_EQ("{\"records\":[" + card + "]}", GetCards(query).Body) << query;
+
+    // Defaults of a minimal card; a card of a hidden type stays out of GET but keeps its number.
+    const int64_t plain =
+        Create("/access/cards", R"({"id":{},"cardHolderID":{"id":)" + Id(m_Ben) + R"(},"number":"43"})");
+    EXPECT_EQ(R"({"id":{"id":)" + std::to_string(plain) + R"(},"cardHolderID":{"id":)" + Id(m_Ben) +
+                  R"(,"extId":"h-ben"},"number":"43","accessGroupLinks":[],"isBlocked":false,"pinCode":null,)"
+                  R"("options":[],"info":null})",
+              Stored(TCRecordID(plain)));
+    const TCRecordID hidden = AddCard("44", m_Ben, 1, "c-hidden");
+    for (const std::string& query : {"?id=" + UrlEncode(IdJson(hidden)), std::string("?cardNumber=44"),
+                                     "?id=" + UrlEncode(R"({"id":4242})")})
+        EXPECT_EQ("{\"records\":[]}", GetCards(query).Body) << query;
+}
+
+TEST_F(CardsApiTest, RefusedRequestsChangeNothing) {
+    const std::string cardID = IdJson(AddCard("500", m_Ben, 0, "c-500"));
+    AddCard("777", m_Ben, 1); // hidden
+    AddCard("b1", m_Ben, 0, "c-b1");
+    const std::string anna = R"("cardHolderID":{"id":)" + Id(m_Anna) + "}";
+    const std::string staffLink = R"({"accessGroupID":{"id":)" + Id(m_Staff) + "}}";
+    const std::string inUse = ErrorBody(1, "Specified card number is already in use");
+    const std::string duplicateLinks = ErrorBody(1, "Duplicated links to access group not allowed");
+    const std::string assertion = ParsingError("RapidJson internal assertion failed");
+    const std::string nobody =
+        RecordNotFoundBody(Table_AccessCardHolders::SPEC.TableID, R"({"id":null,"extId":"nobody"})");
+    const std::string noCard = RecordNotFoundBody(Table_AccessCards::SPEC.TableID, R"({"id":4242})");
+    const std::string cards = "/access/cards", holders = "/access/cardHolders";
+    ExpectRejected(
+        {
+            {"GET", cards + "?cardNumber=500&id=" + UrlEncode(cardID), "",
+             ErrorBody(1, "Expected single parameter")},
+            {"GET", cards, "", ErrorBody(1, "Expected single parameter")},
+            {"GET", cards + "?number=500", "", ErrorBody(1, "Missing query parameter")},
+            {"GET", cards + "?cardNumber=", "", ErrorBody(1, "Card number is required")},
+            {"GET", cards + "?id=" + UrlEncode("{}"), "", ErrorBody(1, "Card id is required")},
+            {"DELETE", cards + "?cardNumber=500", "", ErrorBody(1, "Missing identity parameter")},
+            {"DELETE", cards + "?id=" + UrlEncode(R"({"id":4242})"), "", noCard},
+            {"POST", cards, R"({"number":"1"})", ParsingError("Expected id member")},
+            {"POST", cards, R"({"id":null})", ParsingError("id member can't be null")},
+            {"POST", cards, R"({"id":{},"cardHolderID":{"id":1}})", ErrorBody(1, "Card number is required")},
+            {"POST", cards, R"({"id":{},"number":"1"})", ErrorBody(1, "Card holder id is required")},
+            {"POST", cards, R"({"id":{},"number":"777",)" + anna + "}", inUse},
+            {"POST", cards, R"({"id":{},"number":"1",)" + anna + R"(,"options":[1,9]})",
+             ParsingError("Unsupported card option value:9")},
+            {"POST", cards, R"({"id":{},"number":"1","options":3})", ParsingError("Expected JSON array")},
+            {"POST", cards, R"({"id":{},"number":"1","options":["1"]})", assertion},
+            {"POST", cards, R"({"id":{},"number":"1","accessGroupLinks":[{}]})",
+             ParsingError("Expected accessGroupID member")},
+            {"POST", cards,
+             R"({"id":{},"number":"1",)" + anna + R"(,"accessGroupLinks":[)" + staffLink +
+                 R"(,{"accessGroupID":{"extId":"grp-staff"}}]})",
+             duplicateLinks},
+            {"POST", cards,
+             R"({"id":{},"number":"1",)" + anna + R"(,"accessGroupLinks":[{"accessGroupID":{"id":4242}}]})",
+             RecordNotFoundBody(Table_AccessGroups::SPEC.TableID, R"({"id":4242})")},
+            {"PUT", cards, R"({"id":{},"number":"1"})", ErrorBody(1, "Card id is required")},
+            {"PUT", cards, R"({"id":)" + cardID + R"(,"number":null})",
+             ErrorBody(1, "Card number can't be null")},
+            {"PUT", cards, R"({"id":)" + cardID + R"(,"number":"777"})", inUse},
+            {"PUT", cards, R"({"id":)" + cardID + R"(,"cardHolderID":{"extId":"nobody"}})", nobody},
+            {"PUT", cards,
+             R"({"id":)" + cardID + R"(,"info":"x","accessGroupLinks":[)" + staffLink + "," + staffLink +
+                 "]}",
+             duplicateLinks},
+            {"GET", holders, "", ErrorBody(1, "Expected single parameter")},
+            {"GET", holders + "?name=Anna", "", ErrorBody(1, "Missing id query parameter")},
+            {"GET", holders + "?id=" + UrlEncode("{}"), "", ErrorBody(1, "Card holder id is required")},
+            {"DELETE", holders + "?name=Anna", "", ErrorBody(1, "Missing identity parameter")},
+            {"POST", holders, R"({"id":{},"lastName":"x"})", ErrorBody(1, "First name is required")},
+            {"POST", holders, R"({"id":{},"firstName":7})", assertion},
+            // The first card resolves and the second does not: no card may have moved.
+            {"POST", holders, R"({"id":{},"firstName":"x","cardIDs":{"ids":[{"extId":"c-b1"},{"id":4242}]}})",
+             noCard},
+            {"PUT", holders, R"({"id":{"extId":"h-anna"},"firstName":null})",
+             ErrorBody(1, "First name can't be null")},
+            {"PUT", holders,
+             R"({"id":{"extId":"h-anna"},"firstName":"Z","cardIDs":{"ids":[{"extId":"c-b1"},{}]}})",
+             ErrorBody(1, "ID or external ID is required for table AccessCards")},
+            {"PUT", holders, R"({"id":{"extId":"nobody"},"firstName":"Z"})", nobody},
+        },
+        DumpCardTables);
+}
+
+TEST_F(CardsApiTest, UpdateWritesOnlyWhatTheRequestNames) {
+    const TCRecordID card(
+        Create("/access/cards", R"({"id":{"extId":"c-9"},"cardHolderID":{"id":)" + Id(m_Anna) +
+                                    R"(},"number":"9","pinCode":"11","info":"i","options":[3],)"
+                                    R"("accessGroupLinks":[{"accessGroupID":{"id":)" +
+                                    Id(m_Staff) + "}}]}"));
+    const std::string stored = Stored(card);
+    const auto put = [&](const std::string& members) {
+        const HttpReply reply = Call("PUT", "/access/cards", R"({"id":{"extId":"c-9"})" + members + "}");
+        EXPECT_EQ(200, reply.Status) << members << " -> " << reply.Body;
+        EXPECT_EQ("", reply.Body);
+        return Stored(card);
+    };
+    // Members that are absent, or null where null cannot be stored, leave the card as it is.
+    EXPECT_EQ(stored, put(R"(,"number":"9","cardHolderID":null,"isBlocked":null,"options":null)"));
+    EXPECT_EQ(stored, put(""));
+    EXPECT_EQ(
+        R"({"id":{"id":)" + Id(card) + R"(,"extId":"c-9"},"cardHolderID":{"id":)" + Id(m_Ben) +
+            R"(,"extId":"h-ben"},"number":"9","accessGroupLinks":[{"accessGroupID":{"id":)" + Id(m_Night) +
+            R"(,"extId":"grp-night"},"validFrom":null,"validTo":"2027-01-01T00:00:00Z"}],"isBlocked":true,)"
+            R"("pinCode":null,"options":[],"info":null})",
+        put(R"(,"cardHolderID":{"extId":"h-ben"},"isBlocked":true,"pinCode":null,"info":null,"options":[],)"
+            R"("accessGroupLinks":[{"accessGroupID":{"extId":"grp-night"},"validTo":"2027-01-01T00:00:00Z"}])"));
+    EXPECT_NE(std::string::npos, put(R"(,"accessGroupLinks":null)").find(R"("accessGroupLinks":[])"));
+
+    ASSERT_EQ(200, Call("DELETE", "/access/cards?id=" + UrlEncode(R"({"extId":"c-9"})")).Status);
+    EXPECT_EQ("{\"records\":[]}", GetCards("?cardNumber=9").Body);
+    EXPECT_EQ(std::string::npos, DumpCardTables().find("card ext=c-9"));
+}
+
+TEST_F(CardsApiTest, HolderPostMovesTheListedCardsAndAnswersTheStoredHolder) {
+    const TCRecordID c1 = AddCard("1", m_Anna, 0, "c-1"), c2 = AddCard("2", m_Ben);
+    const HttpReply reply = Call("POST", "/access/cardHolders",
+                                 R"({"id":{"id":77,"extId":"h-new"},"firstName":"Cleo","middleName":"M",)"
+                                 R"("info":"i","company":"Co","validFrom":"2026-02-01T08:00:00Z",)"
+                                 R"("cardIDs":{"ids":[{"extId":"c-1"},)" +
+                                     IdJson(c2) + "," + IdJson(c1) + "]}}");
+    ASSERT_EQ(200, reply.Status) << reply.Body;
+    const std::string holder =
+        R"({"id":{"id":)" + std::to_string(std::stoll(reply.Body.substr(reply.Body.find(':', 20) + 1))) +
+        R"(,"extId":"h-new"},"firstName":"Cleo","lastName":"","middleName":"M","info":"i",)"
+        R"("company":"Co","validFrom":"2026-02-01T08:00:00Z","validTo":null,)"
+        R"("cardIDs":{"ids":[{"id":)" +
+        Id(c1) + R"(,"extId":"c-1"},{"id":)" + Id(c2) + "}]}}";
+    EXPECT_EQ("{\"cardHolder\":" + holder + "}", reply.Body);
+    EXPECT_EQ("{\"records\":[" + holder + "]}",
+              Call("GET", "/access/cardHolders?id=" + UrlEncode(R"({"extId":"h-new"})")).Body);
+    EXPECT_EQ("1:Cleo 2:Cleo ", Owners());
+    EXPECT_EQ("{\"records\":[]}", Call("GET", "/access/cardHolders?id=" + UrlEncode(R"({"id":4242})")).Body);
+}
+
+TEST_F(CardsApiTest, HolderPutWithCardsMovesListedAndDeletesUnlistedCards) {
+    AddCard("a1", m_Anna, 0, "c-a1");
+    const TCRecordID a2 = AddCard("a2", m_Anna), hidden = AddCard("a3", m_Anna, 1),
+                     b1 = AddCard("b1", m_Ben, 0, "c-b1");
+    const struct {
+        std::string Members, Owners;
+    } steps[] = {
+        // No list: the cards stay; the same card twice counts once.
+        {R"("lastName":"Lee")", "a1:Anna a2:Anna a3:Anna b1:Ben "},
+        {R"("cardIDs":{"ids":[{"extId":"c-a1"},)" + IdJson(a2) + "," + IdJson(hidden) +
+             R"(,{"extId":"c-a1"}]})",
+         "a1:Anna a2:Anna a3:Anna b1:Ben "},
+        // Ben's card moves to Anna; Anna's unlisted cards, hidden ones too, are deleted.
+        {R"("cardIDs":{"ids":[)" + IdJson(b1) + "," + IdJson(a2) + "]}", "a2:Anna b1:Anna "},
+        {R"("cardIDs":{"ids":[]})", ""},
+    };
+    for (const auto& step : steps) {
+        const HttpReply reply =
+            Call("PUT", "/access/cardHolders", R"({"id":{"extId":"h-anna"},)" + step.Members + "}");
+        EXPECT_EQ(200, reply.Status) << step.Members << " -> " << reply.Body;
+        EXPECT_EQ(step.Owners, Owners()) << step.Members;
+    }
+    AddCard("a4", m_Anna);
+    ASSERT_EQ(200, Call("PUT", "/access/cardHolders", R"({"id":{"extId":"h-anna"},"cardIDs":null})").Status);
+    EXPECT_EQ("", Owners());
+    EXPECT_NE(
+        std::string::npos,
+        Call("GET", "/access/cardHolders?id=" + UrlEncode(IdJson(m_Anna))).Body.find(R"("lastName":"Lee")"));
+    // Deleting a holder takes its cards along.
+    const TCRecordID a5 = AddCard("a5", m_Anna);
+    ASSERT_EQ(200, Call("DELETE", "/access/cardHolders?id=" + UrlEncode(R"({"extId":"h-anna"})")).Status);
+    EXPECT_EQ("{\"records\":[]}", GetCards("?id=" + UrlEncode(IdJson(a5))).Body);
+}
+
+// The values of every `"key":"..."` in the text, sorted and joined with spaces: a filter promises no
+// order, the database's plan decides it.
+std::string Values(const std::string& text, const std::string& key) {
+    std::vector<std::string> found;
+    const std::string marker = "\"" + key + "\":\"";
+    for (size_t at = text.find(marker); at != std::string::npos; at = text.find(marker, at + 1)) {
+        const size_t start = at + marker.size();
+        found.push_back(text.substr(start, text.find('"', start) - start));
+    }
+    std::sort(found.begin(), found.end());
+    std::string values;
+    for (const std::string& value : found)
+        values += (values.empty() ? "" : " ") + value;
+    return values;
+}
+
+class CardFiltersApiTest : public CardSiteTest {
+protected:
+    void SetUp() override {
+        CardSiteTest::SetUp();
+        const std::string staff = R"({"accessGroupID":{"id":)" + Id(m_Staff) + "}}";
+        const std::string night = R"({"accessGroupID":{"id":)" + Id(m_Night) + "}}";
+        const auto card = [&](const std::string& members, const TCRecordID& holder) {
+            return Create("/access/cards",
+                          R"({"id":{},"cardHolderID":)" + IdJson(holder) + "," + members + "}");
+        };
+        m_C1 = card(R"("id":{"extId":"c-100"},"number":"100","accessGroupLinks":[)" + staff + "]", m_Anna);
+        card(R"("number":"200","isBlocked":true,"accessGroupLinks":[)" + night + "]", m_Anna);
+        m_C3 = card(R"("number":"300","accessGroupLinks":[)" + staff + "," + night + "]", m_Ben);
+        AddCard("400", m_Ben, 1); // hidden type: filters include it
+        ASSERT_EQ(
+            200,
+            Call(
+                "PUT", "/access/cardHolders",
+                R"({"id":{"extId":"h-ben"},"validFrom":"2026-03-01T00:00:00Z","validTo":"2026-06-30T00:00:00Z"})")
+                .Status);
+        Create("/access/cardHolders", R"({"id":{},"firstName":"Cleo","validFrom":"2026-01-01T00:00:00Z"})");
+    }
+
+    int64_t m_C1 = 0, m_C3 = 0;
+};
+
+TEST_F(CardFiltersApiTest, EachCriterionSelectsItsCardsAndTheCountIgnoresPaging) {
+    const std::string night = R"({"id":)" + Id(m_Night) + "}";
+    const struct {
+        std::string Filter, Numbers;
+        int Count;
+    } cases[] = {
+        {"{}", "100 200 300 400", 4},
+        {"{\"id\":{\"id\":" + std::to_string(m_C3) + R"(},"number":"100"})", "300", 1},
+        {R"({"id":{"extId":"c-100"},"number":"200"})", "200", 1},
+        {R"({"number":"20"})", "", 0},
+        {R"({"isBlocked":true})", "200", 1},
+        {R"({"accessGroupIDs":{"ids":[{"extId":"grp-staff"}]}})", "100 200 300 400", 4},
+        {R"({"accessGroupIDs":{"ids":[)" + night + "]}}", "200 300", 2},
+        {R"({"isBlocked":false,"accessGroupIDs":{"ids":[)" + night + "," + IdJson(m_Staff) + "]}}", "100 300",
+         2},
+        {R"({"skipCount":1,"limitCount":2})", "200 300", 4},
+        {R"({"doNotFetchData":true,"isBlocked":false})", "", 3},
+    };
+    for (const auto& c : cases) {
+        const HttpReply reply = Call("POST", "/access/cards/filter", R"({"cardFilter":)" + c.Filter + "}");
+        ASSERT_EQ(200, reply.Status) << c.Filter << " -> " << reply.Body;
+        EXPECT_EQ(0u, reply.Body.find("{\"count\":" + std::to_string(c.Count) + ",\"records\":["))
+            << reply.Body;
+        EXPECT_EQ(c.Numbers, Values(reply.Body, "number")) << c.Filter;
+    }
+    // A page holds the same card objects as GET, external IDs included.
+    EXPECT_EQ("{\"count\":4,\"records\":" + Call("GET", "/access/cards?cardNumber=100").Body.substr(11),
+              Call("POST", "/access/cards/filter", R"({"cardFilter":{"limitCount":1}})").Body);
+    EXPECT_EQ(ParsingError("Expected cardFilter member"),
+              Call("POST", "/access/cards/filter", R"({"filter":{}})").Body);
+}
+
+TEST_F(CardFiltersApiTest, HolderFiltersMatchValidityCardsAndGroups) {
+    const std::string c1 = R"({"id":)" + std::to_string(m_C1) + "}";
+    const struct {
+        std::string Filter, FirstNames;
+    } cases[] = {
+        {"{}", "Anna Ben Cleo"},
+        {"{\"id\":" + IdJson(m_Ben) + R"(,"validFrom":"2030-01-01T00:00:00Z"})", "Ben"},
+        // An unset bound of the holder passes either bound of the filter.
+        {R"({"validFrom":"2026-02-01T00:00:00Z"})", "Anna Ben"},
+        {R"({"validTo":"2026-07-01T00:00:00Z"})", "Anna Ben Cleo"},
+        {R"({"validTo":"2026-06-01T00:00:00Z"})", "Anna Cleo"},
+        {R"({"cardIds":{"ids":[)" + c1 + R"(,{"id":)" + std::to_string(m_C3) + "}]}}", "Anna Ben"},
+        {R"({"cardIds":{"ids":[{"extId":"c-100"}]}})", "Anna Ben Cleo"},
+        {R"({"accessGroupIDs":{"ids":[)" + IdJson(m_Night) + "]}}", "Anna Ben"},
+        {R"({"accessGroupIDs":{"ids":[)" + IdJson(m_Night) + R"(]},"cardIds":{"ids":[)" + c1 + "]}}", "Anna"},
+        {R"({"skipCount":1,"limitCount":1})", "Ben"},
+    };
+    for (const auto& c : cases) {
+        const HttpReply reply =
+            Call("POST", "/access/cardHolders/filter", R"({"cardHolderFilter":)" + c.Filter + "}");
+        ASSERT_EQ(200, reply.Status) << c.Filter << " -> " << reply.Body;
+        EXPECT_EQ(c.FirstNames, Values(reply.Body, "firstName")) << c.Filter;
+    }
+    EXPECT_EQ(ParsingError("Expected cardHolderFilter member"),
+              Call("POST", "/access/cardHolders/filter", R"({"cardFilter":{}})").Body);
+}
+
+} // namespace
