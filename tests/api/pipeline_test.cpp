@@ -4,7 +4,6 @@
 // the service around it: handler map, settings, keynodes, endpoint table, mail requests, login throttle.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <map>
