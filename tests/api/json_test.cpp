@@ -223,12 +223,8 @@ TEST(JsonMemberRules, RefusedBodies) {
     } catch (const KnaParsingException& e) {
         EXPECT_NE(e.GetText().find("!value[\"name\"].IsNull()"), std::string::npos) << e.GetText();
     }
-    try {
-        FromText<TestWidget>(R"({"name":"w","count":"12"})");
-        ADD_FAILURE() << "accepted";
-    } catch (const TCJson::TCJsonParsingException& e) {
-        EXPECT_EQ(e.GetMessage(), "RapidJson internal assertion failed");
-    }
+    EXPECT_EQ(Message([] { FromText<TestWidget>(R"({"name":"w","count":"12"})"); }),
+              "RapidJson internal assertion failed");
 }
 
 TEST(JsonMemberRules, NullsAreWrittenAsNullInACompactWrappedDocument) {
