@@ -455,9 +455,7 @@ TEST_F(CardsApiTest, UpdateWritesOnlyWhatTheRequestNames) {
                                              Id(m_Staff) + "}}]}"));
     const std::string stored = Card(card);
     const auto put = [&](const std::string& members) {
-        const HttpReply reply = Call("PUT", kCards, R"({"id":{"extId":"c-9"})" + members + "}");
-        EXPECT_EQ(200, reply.Status) << members << " -> " << reply.Body;
-        EXPECT_EQ("", reply.Body);
+        Succeeds("PUT", kCards, R"({"id":{"extId":"c-9"})" + members + "}");
         return Card(card);
     };
     // Members that are absent, or null where null cannot be stored, leave the card as it is.
@@ -472,7 +470,7 @@ TEST_F(CardsApiTest, UpdateWritesOnlyWhatTheRequestNames) {
             R"("accessGroupLinks":[{"accessGroupID":{"extId":"grp-night"},"validTo":"2027-01-01T00:00:00Z"}])"));
     EXPECT_NE(std::string::npos, put(R"(,"accessGroupLinks":null)").find(R"("accessGroupLinks":[])"));
 
-    ASSERT_EQ(200, Call("DELETE", "/access/cards?id=" + UrlEncode(R"({"extId":"c-9"})")).Status);
+    Succeeds("DELETE", kCards + "?id=" + UrlEncode(R"({"extId":"c-9"})"));
     EXPECT_EQ("{\"records\":[]}", GetCards("?cardNumber=9").Body);
     EXPECT_EQ(std::string::npos, DumpCardTables().find("card ext=c-9"));
 }
@@ -492,10 +490,9 @@ TEST_F(CardsApiTest, HolderPostMovesTheListedCardsAndAnswersTheStoredHolder) {
         R"("cardIDs":{"ids":[{"id":)" +
         Id(c1) + R"(,"extId":"c-1"},{"id":)" + Id(c2) + "}]}}";
     EXPECT_EQ("{\"cardHolder\":" + holder + "}", reply.Body);
-    EXPECT_EQ("{\"records\":[" + holder + "]}",
-              Call("GET", "/access/cardHolders?id=" + UrlEncode(R"({"extId":"h-new"})")).Body);
+    EXPECT_EQ("{\"records\":[" + holder + "]}", Stored(kHolders, R"({"extId":"h-new"})"));
     EXPECT_EQ("1:Cleo 2:Cleo ", Owners());
-    EXPECT_EQ("{\"records\":[]}", Call("GET", "/access/cardHolders?id=" + UrlEncode(R"({"id":4242})")).Body);
+    EXPECT_EQ("{\"records\":[]}", Stored(kHolders, R"({"id":4242})"));
 }
 
 TEST_F(CardsApiTest, HolderPutWithCardsMovesListedAndDeletesUnlistedCards) {
@@ -520,15 +517,13 @@ TEST_F(CardsApiTest, HolderPutWithCardsMovesListedAndDeletesUnlistedCards) {
         EXPECT_EQ(step.Owners, Owners()) << step.Members;
     }
     AddCard("a4", m_Anna);
-    ASSERT_EQ(200, Call("PUT", kHolders, R"({"id":{"extId":"h-anna"},"cardIDs":null})").Status);
+    Succeeds("PUT", kHolders, R"({"id":{"extId":"h-anna"},"cardIDs":null})");
     EXPECT_EQ("", Owners());
-    EXPECT_NE(
-        std::string::npos,
-        Call("GET", "/access/cardHolders?id=" + UrlEncode(IdJson(m_Anna))).Body.find(R"("lastName":"Lee")"));
+    EXPECT_NE(std::string::npos, Stored(kHolders, IdJson(m_Anna)).find(R"("lastName":"Lee")"));
     // Deleting a holder takes its cards along.
     const TCRecordID a5 = AddCard("a5", m_Anna);
-    ASSERT_EQ(200, Call("DELETE", "/access/cardHolders?id=" + UrlEncode(R"({"extId":"h-anna"})")).Status);
-    EXPECT_EQ("{\"records\":[]}", GetCards("?id=" + UrlEncode(IdJson(a5))).Body);
+    Succeeds("DELETE", kHolders + "?id=" + UrlEncode(R"({"extId":"h-anna"})"));
+    EXPECT_EQ("{\"records\":[]}", Stored(kCards, IdJson(a5)));
 }
 
 // The values of every `"key":"..."` in the text, sorted and joined with spaces: a filter promises no

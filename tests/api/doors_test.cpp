@@ -1,6 +1,5 @@
-// The doors end to end: the door filter and its record rights, door commands through the mail router to
-// the door service and the state it reports back, simulated card reads with the events they leave, and
-// the access decision itself at moments the test chooses.
+// The doors end to end: filter and record rights, commands through the mail router to the door service and
+// the state it reports back, simulated card reads, and the access decision at moments the test chooses.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -65,19 +64,8 @@ Access::TCLocalTime At(int year, int month, int day, int hour, int minute, int s
     return time;
 }
 
-// A served API with a mail router and the door service in the same process, over a small site:
-//   keynodes K1 (own, 02:00:00:00:00:10) and K2 (02:00:00:00:00:11), both of GUID "site";
-//   K3 (02:00:00:00:00:12) of another GUID;
-//   doors D1, D2 on K1, D3 on K2, D4 on K3;
-//   readers R1 (type 2) on D1, linked to D2 as well, R3 on D3;
-//   week program "Office" (Monday to Friday 07:00-19:00; day number 7 all day) and group G1 with it on
-//   D1 and D2;
-//   holidays: 2027-03-01..02 taken as day 7, New Year (every year) as Saturday, 2027-03-03 without an
-//   assumed day;
-//   cards: 1001 (valid, G1), 1002 (blocked, G1), 1003 (holder expired, G1), 1004 (G1 link expired),
-//   1005 (no links), 305419896 (the chip 0x12345678 of 32 bits, G1);
-//   users "admin" (every endpoint) and "keeper" with right 2 on D1 and 1 on D2.
-// The door service decides at the time in m_Now (default: Monday 2026-12-07 10:00 UTC).
+// A served API with a mail router and the door service in the same process, over the site FillSite
+// writes. The door service decides at the time in m_Now (default: Monday 2026-12-07 10:00 UTC).
 class DoorsTest : public AdminApiTest {
 protected:
     void SetUp() override {
@@ -101,6 +89,12 @@ protected:
         m_Router.reset();
     }
 
+    // Keynodes K1 (own) and K2 of GUID "site", K3 of another; doors D1, D2 on K1, D3 on K2, D4 on K3;
+    // readers R1 on D1, linked to D2 as well, R3 on D3; week program "Office" (Monday to Friday 07:00-19:00,
+    // day number 7 all day) and group G1 with it on D1 and D2; holidays 2027-03-01..02 as day 7, New Year
+    // (every year) as Saturday, 2027-03-03 without an assumed day; cards 1001 (valid), 1002 (blocked),
+    // 1003 (holder expired), 1004 (link expired), 1005 (no links), 305419896 (the 32-bit chip 0x12345678);
+    // user "keeper" with right 2 on D1 and 1 on D2.
     void FillSite() {
         namespace K = Table_SystemKeynodes;
         const auto keynode = [](const char* name, const char* mac, const char* guid) {

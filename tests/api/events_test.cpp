@@ -362,7 +362,8 @@ TEST_F(WebHookApiTest, RunningServiceDeliversTheBacklogPageByPageAfterASettingsC
     EXPECT_NE(std::string::npos, requests[1].Body.find("\"count\":1500}"));
     EXPECT_NE(std::string::npos, requests[2].Body.find("\"count\":500}"));
     for (int wait = 0;
-         wait < 100 && Setting(P::GeneralWebApiSettings_EventWebHook_LastFilteredEventLogID) != "2500"; ++wait)
+         wait < 100 && Setting(P::GeneralWebApiSettings_EventWebHook_LastFilteredEventLogID) != "2500";
+         ++wait)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_EQ("2500", Setting(P::GeneralWebApiSettings_EventWebHook_LastFilteredEventLogID));
 }
