@@ -522,7 +522,7 @@ protected:
     }
 };
 
-TEST_F(KeynodesApiTest, ApiInfoAndTheListWithTheRunningUnitAlone) {
+TEST_F(KeynodesApiTest, ApiInfoAndTheKeynodeListWithOnlyTheOwnUnitsSoftwareVersion) {
     EXPECT_EQ("{\"version\":" + kOtherVersion + "}", Get("/info/api", "info", "pw").Body);
     EXPECT_EQ(401, Get("/info/api", "viewer", "pw").Status);
     const KeynodeRow running{TCIPNetworkInterfaceSettings::GetLocalHostname(),
@@ -532,9 +532,8 @@ TEST_F(KeynodesApiTest, ApiInfoAndTheListWithTheRunningUnitAlone) {
                              {}};
     EXPECT_EQ("{\"records\":[" + KeynodeJson("null", running, false, kOwnVersion) + "]}",
               Get("/keynodes", "viewer", "pw").Body);
-}
 
-TEST_F(KeynodesApiTest, ListsEveryRowAndOnlyTheOwnUnitCarriesItsSoftwareVersion) {
+    // Every row is listed; only the own unit carries its software version.
     const KeynodeRow master{"Entrance", "10.0.0.5", 29700, "00:11:22:33:44:55", 1};
     const KeynodeRow own{"Office", "10.0.0.6", 29701, "00:11:22:33:44:66", 2};
     const KeynodeRow spare{"Spare", "", 0, "", {}};

@@ -219,13 +219,6 @@ protected:
         });
         return found;
     }
-    static std::vector<std::string> Details(const Event::TCEventRecord& event) {
-        std::vector<std::string> texts;
-        for (const auto& detail : event.Details)
-            texts.push_back(std::to_string(detail.Type) + "=" +
-                            (detail.Value.IsNull() ? "#" + Id(detail.OwnerID) : detail.Value.get_Value()));
-        return texts;
-    }
     int64_t CommandedEvents() { return int64_t(WaitForEvents(0, AccessEvent::Type_DoorCommanded, 0).size()); }
 
     TCRecordID m_K1, m_K2, m_K3, m_D1, m_D2, m_D3, m_D4, m_R1, m_R3, m_Keeper;
@@ -314,7 +307,7 @@ TEST_F(DoorsTest, EachCommandShowsInTheDoorStatusAndTheEventLog) {
             << "command " << control;
         const auto events = WaitForEvents(before, AccessEvent::Type_DoorCommanded, 2);
         ASSERT_EQ(events.size(), 2u);
-        EXPECT_EQ(Details(events[0]),
+        EXPECT_EQ(DetailTexts(events[0]),
                   (std::vector<std::string>{Detail(AccessEvent::Member_DoorID, m_D1),
                                             std::to_string(AccessEvent::Member_DoorCommand) + "=" +
                                                 std::to_string(control),
@@ -348,14 +341,14 @@ TEST_F(DoorsTest, SimulatedReadIsDecidedByTheDoorServiceAndLogged) {
         200);
     auto granted = WaitForEvents(before, AccessEvent::Type_AccessGranted, 1);
     ASSERT_EQ(granted.size(), 1u);
-    EXPECT_EQ(Details(granted[0]),
+    EXPECT_EQ(DetailTexts(granted[0]),
               (std::vector<std::string>{Detail(AccessEvent::Member_DoorID, m_D1),
                                         Detail(AccessEvent::Member_ReaderID, m_R1),
                                         std::to_string(AccessEvent::Member_CardNumber) + "=1001"}));
     const auto action = WaitForEvents(before, KeynodeWebApi::Type_ApiActionExecuted, 1);
     ASSERT_EQ(action.size(), 1u);
     EXPECT_EQ(
-        Details(action[0]),
+        DetailTexts(action[0]),
         (std::vector<std::string>{
             std::to_string(SystemEvent::Member_Information) + "=Simulate card read executed from Web API",
             Detail(AccessEvent::Member_DoorID, m_D1), Detail(AccessEvent::Member_ReaderID, m_R1),
@@ -372,9 +365,9 @@ TEST_F(DoorsTest, SimulatedReadIsDecidedByTheDoorServiceAndLogged) {
          Read(R"("doorID":)" + IdJson(m_D2) + R"(,"chipNumber":4600387192,"chipNumberBitLength":32)"));
     const auto denied = WaitForEvents(before, AccessEvent::Type_AccessDenied, 2);
     ASSERT_EQ(denied.size(), 2u);
-    EXPECT_EQ(Details(denied[0]).back(),
+    EXPECT_EQ(DetailTexts(denied[0]).back(),
               std::to_string(AccessEvent::Member_DenialReason) + "=week program says no access now");
-    EXPECT_EQ(Details(denied[1]),
+    EXPECT_EQ(DetailTexts(denied[1]),
               (std::vector<std::string>{
                   Detail(AccessEvent::Member_DoorID, m_D2), Detail(AccessEvent::Member_ReaderID, m_R1),
                   std::to_string(AccessEvent::Member_CardNumber) + "=305419896",
@@ -388,7 +381,8 @@ TEST_F(DoorsTest, SimulatedReadIsDecidedByTheDoorServiceAndLogged) {
     Post("/management/simulatecardread", Read(R"("doorID":)" + IdJson(m_D1) + R"(,"cardNumber":"1001")"));
     const auto blocked = WaitForEvents(before, AccessEvent::Type_AccessDenied, 1);
     ASSERT_EQ(blocked.size(), 1u);
-    EXPECT_EQ(Details(blocked[0]).back(), std::to_string(AccessEvent::Member_DenialReason) + "=door blocked");
+    EXPECT_EQ(DetailTexts(blocked[0]).back(),
+              std::to_string(AccessEvent::Member_DenialReason) + "=door blocked");
 }
 
 TEST_F(DoorsTest, SimulatedReadChecksItsRequestBeforeAnyMail) {

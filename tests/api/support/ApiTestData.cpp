@@ -132,7 +132,9 @@ std::vector<Event::TCEventRecord> EventsAfter(int64_t eventID) {
 std::vector<std::string> DetailTexts(const Event::TCEventRecord& event) {
     std::vector<std::string> texts;
     for (const auto& detail : event.Details)
-        texts.push_back(std::to_string(detail.Type) + "=" + detail.Value.get_Value(std::string("<null>")));
+        texts.push_back(std::to_string(detail.Type) + "=" +
+                        (detail.Value.IsNull() ? "#" + std::to_string(detail.OwnerID.get_ID())
+                                               : detail.Value.get_Value()));
     return texts;
 }
 

@@ -60,7 +60,8 @@ void StopFailingInserts(const std::string& table);
 
 int64_t LastEventID();
 std::vector<Event::TCEventRecord> EventsAfter(int64_t eventID);
-// The values of the event's details, in the order they were written, as "detailID=value".
+// The event's details in the order they were written, as "detailID=value", or "detailID=#ownerID" for a
+// detail without a value.
 std::vector<std::string> DetailTexts(const Event::TCEventRecord& event);
 
 } // namespace ApiTest
