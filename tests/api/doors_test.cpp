@@ -1,18 +1,32 @@
-// The doors end to end: the door filter and its record rights, door commands through the mail router to
-// the door service and the state it reports back, simulated card reads with the events they leave, and
-// the access decision itself at moments the test chooses.
+// The doors end to end: filter and record rights, commands through the mail router to the door service and
+// the state it reports back, simulated card reads, and the access decision at moments the test chooses.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include <date/date.h>
+
+#include "Access/TCAccessDecision.h"
 #include "Access/TCDoorCodes.h"
+#include "Access/TCDoorService.h"
 #include "ApiExpectations.h"
 #include "DB/TCDBBasicTable.h"
+#include "DB/TCDBUserRights.h"
+#include "DB/Tables/AccessTables.h"
+#include "DB/Tables/SystemTables.h"
 #include "DB/Tables/TableNumbers.h"
 #include "Event/HostEvents.h"
 #include "Event/KeynodeWebApiEvents.h"
-#include "support/DoorSiteTest.h"
+#include "Mail/TCKnmsRouter.h"
+#include "Mail/TCKnmsServiceProxy.h"
+#include "support/ApiTestServer.h"
+#include "support/FakeWebExchange.h"
 
 using namespace ApiTest;
 using Accessories::TCRecordID;
+using Value = DB::TCDBParam;
 
 namespace {
 
@@ -27,16 +41,191 @@ std::string Detail(int detailID, const TCRecordID& record) {
     return std::to_string(detailID) + "=#" + Id(record);
 }
 
-class DoorsTest : public DoorSiteTest {
+long long Utc(int year, int month, int day) {
+    return TCUTCTime::FromYMDHMS(year, month, day, 0, 0, 0).get_Seconds();
+}
+
+bool WaitUntil(const std::function<bool()>& done) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+// A moment at UTC, with the local calendar of UTC.
+Access::TCLocalTime At(int year, int month, int day, int hour, int minute, int second = 0) {
+    Access::TCLocalTime time;
+    time.Utc = TCUTCTime::FromYMDHMS(year, month, day, hour, minute, second);
+    time.Year = year, time.Month = month, time.Day = day;
+    time.Weekday = int(date::weekday{date::sys_days{date::year{year} / month / day}}.iso_encoding()) - 1;
+    time.SecondOfDay = hour * 3600 + minute * 60 + second;
+    return time;
+}
+
+// A served API with a mail router and the door service in the same process, over the site FillSite
+// writes. The door service decides at the time in m_Now (default: Monday 2026-12-07 10:00 UTC).
+class DoorsTest : public AdminApiTest {
 protected:
-    std::vector<std::string> Details(const Event::TCEventRecord& event) {
-        std::vector<std::string> texts;
-        for (const auto& detail : event.Details)
-            texts.push_back(std::to_string(detail.Type) + "=" +
-                            (detail.Value.IsNull() ? "#" + Id(detail.OwnerID) : detail.Value.get_Value()));
-        return texts;
+    void SetUp() override {
+        FillSite();
+        m_Now = At(2026, 12, 7, 10, 0).Utc.get_Seconds();
+        TCKnmsRouterConfig router;
+        router.socketPath = TCKnmsServiceProxy::DefaultSocketPath();
+        router.log = [](const std::string&) {};
+        m_Router = std::make_unique<TCKnmsRouter>(router);
+        m_Router->Start();
+        Access::TCDoorServiceConfig doors;
+        doors.clock = [this] { return TCUTCTime(m_Now.load()); };
+        m_Doors = std::make_unique<Access::TCDoorService>(doors);
+        m_Doors->Start();
+        AdminApiTest::SetUp();
+        ASSERT_TRUE(WaitUntil([this] { return m_Doors->IsRegistered() && m_Server->Api().IsRegistered(); }));
+    }
+    void TearDown() override {
+        m_Server.reset();
+        m_Doors.reset();
+        m_Router.reset();
+    }
+
+    // Keynodes K1 (own) and K2 of GUID "site", K3 of another; doors D1, D2 on K1, D3 on K2, D4 on K3;
+    // readers R1 on D1, linked to D2 as well, R3 on D3; week program "Office" (Monday to Friday 07:00-19:00,
+    // day number 7 all day) and group G1 with it on D1 and D2; holidays 2027-03-01..02 as day 7, New Year
+    // (every year) as Saturday, 2027-03-03 without an assumed day; cards 1001 (valid), 1002 (blocked),
+    // 1003 (holder expired), 1004 (link expired), 1005 (no links), 305419896 (the 32-bit chip 0x12345678);
+    // user "keeper" with right 2 on D1 and 1 on D2.
+    void FillSite() {
+        namespace K = Table_SystemKeynodes;
+        const auto keynode = [](const char* name, const char* mac, const char* guid) {
+            return AddRow(System::TCDBKeynodes(), {&K::NAME, &K::MAC, &K::IS_MASTER, &K::GUID},
+                          {name, mac, 0, guid});
+        };
+        m_K1 = keynode("K1", "02:00:00:00:00:10", "site");
+        m_K2 = keynode("K2", "02:00:00:00:00:11", "site");
+        m_K3 = keynode("K3", "02:00:00:00:00:12", "elsewhere");
+        System::TCDBKeynodes::set_OwnID(m_K1);
+        namespace D = Table_AccessDoors;
+        const auto door = [](const char* name, const TCRecordID& keynode) {
+            return AddRow(Access::TCDBDoors(), {&D::NAME, &D::TYPE, &D::KEYNODE}, {name, 1, keynode});
+        };
+        m_D1 = door("D1", m_K1), m_D2 = door("D2", m_K1), m_D3 = door("D3", m_K2), m_D4 = door("D4", m_K3);
+        namespace R = Table_AccessReaders;
+        m_R1 = AddRow(Access::TCDBReaders(), {&R::NAME, &R::TYPE, &R::DOORLINK}, {"R1", 2, m_D1});
+        m_R3 = AddRow(Access::TCDBReaders(), {&R::NAME, &R::TYPE, &R::DOORLINK}, {"R3", 1, m_D3});
+        AddRow(Access::TCDBAccessMultiDoorLinks(),
+               {&Table_AccessMultiDoorsLink::DOOR_LINK, &Table_AccessMultiDoorsLink::READER_LINK},
+               {m_D2, m_R1});
+
+        namespace WP = Table_CommonWeekPrograms;
+        namespace P = Table_CommonWeekProgramPeriods;
+        const TCRecordID office =
+            AddRow(System::TCDBWeekPrograms(), {&WP::NAME, &WP::TYPE, &WP::IS_SYSTEM}, {"Office", 10, 0});
+        const auto period = [&](int day, int start, int function) {
+            AddRow(System::TCDBWeekProgramPeriods(), {&P::LINKTO, &P::DAYNO, &P::STARTSEC, &P::FUNCTION},
+                   {office, day, start, function});
+        };
+        for (int day = 0; day <= 16; ++day)
+            period(day, 0, day == 7 ? 101 : 100);
+        for (int day = 0; day < 5; ++day) {
+            period(day, 7 * 3600, 101);
+            period(day, 19 * 3600, 100);
+        }
+
+        namespace HD = Table_CommonHolidays;
+        namespace HP = Table_CommonHolidayPeriods;
+        const auto holiday = [](bool repeated, int year, int month, int firstDay, int lastDay,
+                                Value assumedDay) {
+            const TCRecordID id = AddRow(System::TCDBHolidays(), {&HD::NAME, &HD::REPEATED}, {"h", repeated});
+            AddRow(System::TCDBHolidayPeriods(),
+                   {&HP::LINK_HOLIDAY, &HP::STARTYEAR, &HP::STARTMONTH, &HP::STARTDAY, &HP::ENDYEAR,
+                    &HP::ENDMONTH, &HP::ENDDAY, &HP::ASSUMED_WEEKDAY},
+                   {id, year, month, firstDay, year, month, lastDay, assumedDay});
+        };
+        holiday(false, 2027, 3, 1, 2, 7);
+        holiday(true, 2020, 1, 1, 1, 5);
+        holiday(false, 2027, 3, 3, 3, nullptr);
+
+        namespace G = Table_AccessGroups;
+        namespace GR = Table_AccessGroupRights;
+        const TCRecordID group =
+            AddRow(Access::TCDBAccessGroups(), {&G::NAME, &G::PRIORITY, &G::REUSABLE}, {"G1", 50, 1});
+        for (const TCRecordID& door : {m_D1, m_D2})
+            AddRow(Access::TCDBAccessGroupRights(), {&GR::ACCESSGROUP, &GR::DOOR, &GR::WEEKPROGRAM},
+                   {group, door, office});
+
+        namespace H = Table_AccessCardHolders;
+        const auto holder = [](Value validTo) {
+            return AddRow(Access::TCDBAccessCardHolders(), {&H::FIRSTNAME, &H::TYPE, &H::VALID_TO},
+                          {"h", 0, validTo});
+        };
+        const TCRecordID valid = holder(nullptr), expired = holder(Utc(2026, 1, 1));
+        namespace C = Table_AccessCards;
+        namespace L = Table_AccessCardAccessGroupLinks;
+        const auto card = [&](const char* number, const TCRecordID& owner, bool blocked, bool linked,
+                              Value linkValidTo) {
+            const TCRecordID id =
+                AddRow(Access::TCDBAccessCards(), {&C::CARDNO, &C::CARDHOLDER, &C::TYPE, &C::BLOCKED},
+                       {number, owner, 0, blocked});
+            if (linked)
+                AddRow(Access::TCDBAccessCardAccessGroupLinks(),
+                       {&L::CARD_LINK, &L::ACCESS_GROUP_LINK, &L::VALID_TO}, {id, group, linkValidTo});
+            return id;
+        };
+        m_Valid = card("1001", valid, false, true, nullptr);
+        m_Blocked = card("1002", valid, true, true, nullptr);
+        m_HolderExpired = card("1003", expired, false, true, nullptr);
+        m_LinkExpired = card("1004", valid, false, true, Utc(2026, 1, 1));
+        m_NoLinks = card("1005", valid, false, false, nullptr);
+        m_Chip = card("305419896", valid, false, true, nullptr);
+
+        m_Keeper = AddAllMethodsUser("keeper", "pw");
+        AddCloudUser(m_Keeper, 4);
+        DB::GrantRecordRight(m_Keeper, DB::TableNumber::AccessDoors, m_D1, DB::RECORD_RIGHT_CHANGE);
+        DB::GrantRecordRight(m_Keeper, DB::TableNumber::AccessDoors, m_D2, DB::RECORD_RIGHT_SEE);
+    }
+    HttpReply Post(const std::string& path, const std::string& body) { return Call("POST", path, body); }
+    // POST over the mail road as `user`, with its user ID, so that record rights apply.
+    FakeWebResponse PostAsMailUser(const std::string& path, const std::string& body,
+                                   const std::string& user) {
+        FakeWebRequest request = FakeWebRequest::OverMailRouter("/api/v1" + path, user);
+        request.Method = "POST";
+        request.SetUserID(user == "keeper" ? m_Keeper : m_Admin);
+        request.SetBody(body);
+        FakeWebResponse response;
+        m_Server->Api().HandleRequest(request, response);
+        return response;
+    }
+    // The door's position and cause as door status reports them, after the API took the door service's
+    // notices; waits (up to 5 s) until they equal `expected`, and returns what it saw last.
+    std::pair<int, int> WaitForState(const TCRecordID& door, std::pair<int, int> expected) {
+        std::pair<int, int> seen;
+        WaitUntil([&] {
+            m_Server->Api().ProcessProxy(-1, false);
+            const auto state = m_Server->Api().GetDoorInterface()->FindStatus(door);
+            seen = {state.Position, state.PositionCause};
+            return seen == expected;
+        });
+        return seen;
+    }
+    // The events of `type` after `afterEventID`, waiting (up to 5 s) until there are `count`.
+    std::vector<Event::TCEventRecord> WaitForEvents(int64_t afterEventID, int type, size_t count) {
+        std::vector<Event::TCEventRecord> found;
+        WaitUntil([&] {
+            found.clear();
+            for (Event::TCEventRecord& event : EventsAfter(afterEventID))
+                if (event.Type == type) found.push_back(std::move(event));
+            return found.size() >= count;
+        });
+        return found;
     }
     int64_t CommandedEvents() { return int64_t(WaitForEvents(0, AccessEvent::Type_DoorCommanded, 0).size()); }
+
+    TCRecordID m_K1, m_K2, m_K3, m_D1, m_D2, m_D3, m_D4, m_R1, m_R3, m_Keeper;
+    TCRecordID m_Valid, m_Blocked, m_HolderExpired, m_LinkExpired, m_NoLinks, m_Chip;
+    std::atomic<int64_t> m_Now{0};
+    std::unique_ptr<TCKnmsRouter> m_Router;
+    std::unique_ptr<Access::TCDoorService> m_Doors;
 };
 
 TEST_F(DoorsTest, FilterListsDoorsWithTheUsersMaskAndHidesDoorsWithoutRecordRights) {
@@ -118,7 +307,7 @@ TEST_F(DoorsTest, EachCommandShowsInTheDoorStatusAndTheEventLog) {
             << "command " << control;
         const auto events = WaitForEvents(before, AccessEvent::Type_DoorCommanded, 2);
         ASSERT_EQ(events.size(), 2u);
-        EXPECT_EQ(Details(events[0]),
+        EXPECT_EQ(DetailTexts(events[0]),
                   (std::vector<std::string>{Detail(AccessEvent::Member_DoorID, m_D1),
                                             std::to_string(AccessEvent::Member_DoorCommand) + "=" +
                                                 std::to_string(control),
@@ -152,14 +341,14 @@ TEST_F(DoorsTest, SimulatedReadIsDecidedByTheDoorServiceAndLogged) {
         200);
     auto granted = WaitForEvents(before, AccessEvent::Type_AccessGranted, 1);
     ASSERT_EQ(granted.size(), 1u);
-    EXPECT_EQ(Details(granted[0]),
+    EXPECT_EQ(DetailTexts(granted[0]),
               (std::vector<std::string>{Detail(AccessEvent::Member_DoorID, m_D1),
                                         Detail(AccessEvent::Member_ReaderID, m_R1),
                                         std::to_string(AccessEvent::Member_CardNumber) + "=1001"}));
     const auto action = WaitForEvents(before, KeynodeWebApi::Type_ApiActionExecuted, 1);
     ASSERT_EQ(action.size(), 1u);
     EXPECT_EQ(
-        Details(action[0]),
+        DetailTexts(action[0]),
         (std::vector<std::string>{
             std::to_string(SystemEvent::Member_Information) + "=Simulate card read executed from Web API",
             Detail(AccessEvent::Member_DoorID, m_D1), Detail(AccessEvent::Member_ReaderID, m_R1),
@@ -176,9 +365,9 @@ TEST_F(DoorsTest, SimulatedReadIsDecidedByTheDoorServiceAndLogged) {
          Read(R"("doorID":)" + IdJson(m_D2) + R"(,"chipNumber":4600387192,"chipNumberBitLength":32)"));
     const auto denied = WaitForEvents(before, AccessEvent::Type_AccessDenied, 2);
     ASSERT_EQ(denied.size(), 2u);
-    EXPECT_EQ(Details(denied[0]).back(),
+    EXPECT_EQ(DetailTexts(denied[0]).back(),
               std::to_string(AccessEvent::Member_DenialReason) + "=week program says no access now");
-    EXPECT_EQ(Details(denied[1]),
+    EXPECT_EQ(DetailTexts(denied[1]),
               (std::vector<std::string>{
                   Detail(AccessEvent::Member_DoorID, m_D2), Detail(AccessEvent::Member_ReaderID, m_R1),
                   std::to_string(AccessEvent::Member_CardNumber) + "=305419896",
@@ -192,7 +381,8 @@ TEST_F(DoorsTest, SimulatedReadIsDecidedByTheDoorServiceAndLogged) {
     Post("/management/simulatecardread", Read(R"("doorID":)" + IdJson(m_D1) + R"(,"cardNumber":"1001")"));
     const auto blocked = WaitForEvents(before, AccessEvent::Type_AccessDenied, 1);
     ASSERT_EQ(blocked.size(), 1u);
-    EXPECT_EQ(Details(blocked[0]).back(), std::to_string(AccessEvent::Member_DenialReason) + "=door blocked");
+    EXPECT_EQ(DetailTexts(blocked[0]).back(),
+              std::to_string(AccessEvent::Member_DenialReason) + "=door blocked");
 }
 
 TEST_F(DoorsTest, SimulatedReadChecksItsRequestBeforeAnyMail) {

@@ -1,13 +1,32 @@
 #pragma once
+// Expected texts of API answers, written out the way the API must produce them.
+#include <cctype>
+#include <cstdio>
 #include <string>
 
-// Expected texts of API answers, written out the way the API must produce them.
-
 // Percent-encodes everything except unreserved characters, for identities in query strings.
-std::string UrlEncode(const std::string& text);
+inline std::string UrlEncode(const std::string& text) {
+    std::string encoded;
+    for (const unsigned char c : text) {
+        char escape[4];
+        std::snprintf(escape, sizeof escape, "%%%02X", c);
+        encoded += std::isalnum(c) || c == '-' || c == '_' || c == '.' ? std::string(1, char(c)) : escape;
+    }
+    return encoded;
+}
+
 // {"errors":[{"code":code,"msg":msg,"msgDetails":""}]}
-std::string ErrorBody(int code, const std::string& msg);
+inline std::string ErrorBody(int code, const std::string& msg) {
+    return "{\"errors\":[{\"code\":" + std::to_string(code) + ",\"msg\":\"" + msg +
+           "\",\"msgDetails\":\"\"}]}";
+}
+
+inline std::string ParsingError(const std::string& msg) {
+    return ErrorBody(2, "Parsing error:" + msg);
+}
+
 // The records-not-found error naming one identity (its JSON text) of table `tableID`.
-std::string RecordNotFoundBody(int tableID, const std::string& identity);
-// {"errors":[{"code":2,"msg":"Parsing error:" + msg,...}]}
-std::string ParsingError(const std::string& msg);
+inline std::string RecordNotFoundBody(int tableID, const std::string& identity) {
+    return R"({"errors":[{"code":3,"msg":"Records not found","msgDetails":"","records":[{"tableId":)" +
+           std::to_string(tableID) + ",\"id\":" + identity + R"(,"keynodeId":{"id":null}}]}]})";
+}

@@ -1,6 +1,5 @@
 #include "support/ApiHttpClient.h"
 
-#include <boost/asio/connect.hpp>
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/beast/core.hpp>
@@ -16,16 +15,6 @@ namespace beast = boost::beast;
 namespace http = beast::http;
 namespace net = boost::asio;
 
-namespace {
-
-const std::chrono::seconds kDeadline{10};
-
-void ThrowIf(const beast::error_code& ec) {
-    if (ec) throw beast::system_error(ec);
-}
-
-} // namespace
-
 std::optional<std::string> HttpReply::Header(const std::string& name) const {
     for (const auto& header : Headers)
         if (strcasecmp(header.first.c_str(), name.c_str()) == 0) return header.second;
@@ -37,8 +26,6 @@ std::string BasicAuthorization(const std::string& user, const std::string& passw
 }
 
 HttpReply SendHttp(std::uint16_t port, const HttpCall& call) {
-    net::io_context io;
-    beast::tcp_stream stream(io);
     http::request<http::string_body> request;
     request.method_string(call.Method);
     request.target(call.Target);
@@ -49,29 +36,23 @@ HttpReply SendHttp(std::uint16_t port, const HttpCall& call) {
     request.body() = call.Body;
     request.prepare_payload();
 
+    // Each step runs alone on the context; the deadline covers the whole exchange.
+    net::io_context io;
+    beast::tcp_stream stream(io);
     beast::error_code result;
+    const auto step = [&](auto start) {
+        if (result) return;
+        io.restart();
+        start([&](beast::error_code ec, auto&&...) { result = ec; });
+        io.run();
+    };
     beast::flat_buffer buffer;
     http::response<http::string_body> response;
-    stream.expires_after(kDeadline);
-    stream.async_connect(net::ip::tcp::endpoint(net::ip::make_address("127.0.0.1"), port),
-                         [&](beast::error_code ec) {
-                             if (ec) {
-                                 result = ec;
-                                 return;
-                             }
-                             stream.expires_after(kDeadline);
-                             http::async_write(stream, request, [&](beast::error_code ec, std::size_t) {
-                                 if (ec) {
-                                     result = ec;
-                                     return;
-                                 }
-                                 stream.expires_after(kDeadline);
-                                 http::async_read(stream, buffer, response,
-                                                  [&](beast::error_code ec, std::size_t) { result = ec; });
-                             });
-                         });
-    io.run();
-    ThrowIf(result);
+    stream.expires_after(std::chrono::seconds(10));
+    step([&](auto done) { stream.async_connect({net::ip::make_address("127.0.0.1"), port}, done); });
+    step([&](auto done) { http::async_write(stream, request, done); });
+    step([&](auto done) { http::async_read(stream, buffer, response, done); });
+    if (result) throw beast::system_error(result);
 
     HttpReply reply;
     reply.Status = static_cast<int>(response.result_int());

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
+#include <variant>
 
 #include "Config/TCHostPaths.h"
 #include "Crypto/TCCryptoUtil.h"
@@ -32,25 +33,15 @@ TestDataDir::~TestDataDir() {
 }
 
 Accessories::TCRecordID AddWebUser(const WebUserSpec& spec) {
-    Web::TCDBWebUsers users;
-    DB::TCDBAutoObject user;
-    users.CreateObject(user);
-    user.Field(Table_WebUsers::NAME).set_AsString(spec.Name);
-    user.Field(Table_WebUsers::PASSWORD_HASH)
-        .set_AsString(TCCryptoUtil::DBWebUser_HashPassword(spec.Password, TCPasswordHashCost::Minimal()));
-    user.Field(Table_WebUsers::ALLOW_WEB_API_ACCESS).set_AsNullInt(spec.AllowAccess);
-    user.Field(Table_WebUsers::ALLOW_WEB_API_ACCESS_ALL_METHODS).set_AsNullInt(spec.AllowAllMethods);
-    user.Save();
-    const Accessories::TCRecordID userID = user.get_ID();
-
-    Web::TCDBWebUserClaims claims;
-    for (int claim : spec.Claims) {
-        DB::TCDBAutoObject row;
-        claims.CreateObject(row);
-        row.Field(Table_WebUserClaims::USER_LINK).set_AsRecordID(userID);
-        row.Field(Table_WebUserClaims::CLAIM).set_AsInteger(claim);
-        row.Save();
-    }
+    namespace U = Table_WebUsers;
+    const Accessories::TCRecordID userID =
+        AddRow(Web::TCDBWebUsers(),
+               {&U::NAME, &U::PASSWORD_HASH, &U::ALLOW_WEB_API_ACCESS, &U::ALLOW_WEB_API_ACCESS_ALL_METHODS},
+               {spec.Name, TCCryptoUtil::DBWebUser_HashPassword(spec.Password, TCPasswordHashCost::Minimal()),
+                spec.AllowAccess, spec.AllowAllMethods});
+    for (int claim : spec.Claims)
+        AddRow(Web::TCDBWebUserClaims(), {&Table_WebUserClaims::USER_LINK, &Table_WebUserClaims::CLAIM},
+               {userID, claim});
     return userID;
 }
 
@@ -59,13 +50,9 @@ Accessories::TCRecordID AddAllMethodsUser(const std::string& name, const std::st
 }
 
 void AddCloudUser(const Accessories::TCRecordID& webUser, const Accessories::TCNullTypes<int>& rights) {
-    Web::TCDBWebCloudUsers cloudUsers;
-    DB::TCDBAutoObject row;
-    cloudUsers.CreateObject(row);
-    row.Field(Table_WebCloudUsers::NAME).set_AsString("cloud-account");
-    row.Field(Table_WebCloudUsers::WEB_USER_LINK).set_AsRecordID(webUser);
-    row.Field(Table_WebCloudUsers::AZURE_RIGHTS).set_AsNullInt(rights);
-    row.Save();
+    namespace C = Table_WebCloudUsers;
+    AddRow(Web::TCDBWebCloudUsers(), {&C::NAME, &C::WEB_USER_LINK, &C::AZURE_RIGHTS},
+           {"cloud-account", webUser, rights});
 }
 
 void SetBoolSetting(const Property::TCPropertyID& id, bool value) {
@@ -77,6 +64,32 @@ void WriteServerConfig(const std::string& httpsPort) {
     std::filesystem::create_directories(path.parent_path());
     std::ofstream out(path, std::ios::trunc);
     out << "https-port = " << httpsPort << "\n";
+}
+
+Accessories::TCRecordID AddRow(DB::TCDBBasicTable&& table,
+                               const std::vector<const DB::TCDBFieldSpec*>& fields,
+                               const std::vector<DB::TCDBParam>& values, const std::string& externalID) {
+    if (fields.size() != values.size()) throw std::invalid_argument("a value for each column");
+    if (externalID.empty()) {
+        DB::TCDBRowValues row;
+        for (size_t i = 0; i < fields.size(); ++i)
+            row.emplace_back(fields[i], values[i]);
+        return DB::InsertRow(table, row);
+    }
+    DB::TCDBAutoObject row;
+    table.CreateObject(row);
+    for (size_t i = 0; i < fields.size(); ++i) {
+        DB::TCDBField column = row.Field(*fields[i]);
+        if (const auto* number = std::get_if<int64_t>(&values[i].get_Storage()))
+            column.set_AsBigInt(*number);
+        else if (const auto* text = std::get_if<std::string>(&values[i].get_Storage()))
+            column.set_AsString(*text);
+        else
+            column.SetNull();
+    }
+    row.SetExternalID(externalID);
+    row.Save();
+    return row.get_ID();
 }
 
 std::string DumpRows(DB::TCDBBasicTable&& table, const std::string& name) {
@@ -119,7 +132,9 @@ std::vector<Event::TCEventRecord> EventsAfter(int64_t eventID) {
 std::vector<std::string> DetailTexts(const Event::TCEventRecord& event) {
     std::vector<std::string> texts;
     for (const auto& detail : event.Details)
-        texts.push_back(std::to_string(detail.Type) + "=" + detail.Value.get_Value(std::string("<null>")));
+        texts.push_back(std::to_string(detail.Type) + "=" +
+                        (detail.Value.IsNull() ? "#" + std::to_string(detail.OwnerID.get_ID())
+                                               : detail.Value.get_Value()));
     return texts;
 }
 

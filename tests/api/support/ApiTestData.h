@@ -7,12 +7,9 @@
 
 #include "Accessories/TCNullTypes.h"
 #include "Accessories/TCRecordID.h"
+#include "DB/TCDBInsertRow.h"
 #include "Event/TCEventReader.h"
 #include "Property/TCPropertyID.h"
-
-namespace DB {
-class TCDBBasicTable;
-}
 
 namespace ApiTest {
 
@@ -51,6 +48,10 @@ void SetBoolSetting(const Property::TCPropertyID& id, bool value);
 // Writes the web server's settings file (below the path root) with the given "https-port" value.
 void WriteServerConfig(const std::string& httpsPort);
 
+// Inserts a row with `values` in `fields`, with the external ID unless it is empty; returns its record ID.
+Accessories::TCRecordID AddRow(DB::TCDBBasicTable&& table,
+                               const std::vector<const DB::TCDBFieldSpec*>& fields,
+                               const std::vector<DB::TCDBParam>& values, const std::string& externalID = "");
 // Every row of the table with its external ID and columns, one line each, prefixed by `name`.
 std::string DumpRows(DB::TCDBBasicTable&& table, const std::string& name);
 // Inserts into `table` fail inside the database once the SQL condition `when` holds (NEW is the row).
@@ -59,7 +60,8 @@ void StopFailingInserts(const std::string& table);
 
 int64_t LastEventID();
 std::vector<Event::TCEventRecord> EventsAfter(int64_t eventID);
-// The values of the event's details, in the order they were written, as "detailID=value".
+// The event's details in the order they were written, as "detailID=value", or "detailID=#ownerID" for a
+// detail without a value.
 std::vector<std::string> DetailTexts(const Event::TCEventRecord& event);
 
 } // namespace ApiTest

@@ -1,5 +1,7 @@
 #include "support/ApiTestServer.h"
 
+#include "ApiExpectations.h"
+
 #include "Property/AccessProp.h"
 #include "Web/SelfSignedCertificate.h"
 #include "Web/Server.h"
@@ -58,7 +60,7 @@ HttpReply ApiHttpTest::Get(const std::string& path, const std::string& user, con
 }
 
 void AdminApiTest::SetUp() {
-    AddAllMethodsUser("admin", "pw");
+    m_Admin = AddAllMethodsUser("admin", "pw");
     StartServer();
     EnableApi();
 }
@@ -77,6 +79,16 @@ int64_t AdminApiTest::Create(const std::string& path, const std::string& body) {
     EXPECT_EQ(200, reply.Status) << body << " -> " << reply.Body;
     const size_t id = reply.Body.find("{\"id\":");
     return id == std::string::npos ? 0 : std::stoll(reply.Body.substr(reply.Body.find(':', id + 6) + 1));
+}
+
+void AdminApiTest::Succeeds(const std::string& method, const std::string& path, const std::string& body) {
+    const HttpReply reply = Call(method, path, body);
+    EXPECT_EQ(200, reply.Status) << method << " " << path << " " << body << " -> " << reply.Body;
+    EXPECT_EQ("", reply.Body) << method << " " << path << " " << body;
+}
+
+std::string AdminApiTest::Stored(const std::string& path, const std::string& identity) {
+    return Call("GET", path + "?id=" + UrlEncode(identity)).Body;
 }
 
 void AdminApiTest::ExpectRejected(const std::vector<Rejection>& cases,

@@ -76,8 +76,14 @@ protected:
     HttpReply Call(const std::string& method, const std::string& path, const std::string& body = "");
     // POST, failing the test unless answered 200; returns the new record's numeric ID from the answer.
     int64_t Create(const std::string& path, const std::string& body);
+    // Fails the test unless the request is answered 200 with an empty body.
+    void Succeeds(const std::string& method, const std::string& path, const std::string& body = "");
+    // The body of a GET of path with "?id=" and the identity (JSON text).
+    std::string Stored(const std::string& path, const std::string& identity);
     // Every case is refused as expected, and `state` (the rows the resource writes) stays as it was.
     void ExpectRejected(const std::vector<Rejection>& cases, const std::function<std::string()>& state);
+
+    Accessories::TCRecordID m_Admin;
 };
 
 } // namespace ApiTest
