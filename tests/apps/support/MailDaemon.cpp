@@ -67,19 +67,6 @@ RawMailSocket::RawMailSocket(const std::string& socketPath) {
     }
 }
 
-RawMailSocket::~RawMailSocket() {
-    if (m_Fd >= 0) ::close(m_Fd);
-}
-
-void RawMailSocket::write(const std::string& bytes) {
-    size_t done = 0;
-    while (m_Fd >= 0 && done < bytes.size()) {
-        const ssize_t n = ::send(m_Fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
-        if (n <= 0) return;
-        done += size_t(n);
-    }
-}
-
 bool RawMailSocket::closedWithin(int timeoutMs, std::string* read) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     char buffer[4096];
@@ -91,11 +78,6 @@ bool RawMailSocket::closedWithin(int timeoutMs, std::string* read) {
         if (read) read->append(buffer, size_t(n));
     }
     return false;
-}
-
-std::string RawMailSocket::frame(const std::string& payload) {
-    const uint32_t size = uint32_t(payload.size());
-    return std::string{char(size >> 24), char(size >> 16), char(size >> 8), char(size)} + payload;
 }
 
 MailDaemon::MailDaemon(const std::vector<std::string>& extraArgs) : m_Data(m_Dir.path() + "/data") {

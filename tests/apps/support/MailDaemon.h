@@ -1,6 +1,8 @@
 #pragma once
 #include <memory>
 #include <string>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <vector>
 
 #include "Mail/TCKnmsServiceProxy.h"
@@ -28,12 +30,15 @@ ApiMailAnswer SendApiMail(TCKnmsServiceProxy& proxy, const ApiMail& request, int
 class RawMailSocket {
 public:
     explicit RawMailSocket(const std::string& socketPath);
-    ~RawMailSocket();
+    ~RawMailSocket() { ::close(m_Fd); }
     bool connected() const { return m_Fd >= 0; }
-    void write(const std::string& bytes);
+    void write(const std::string& bytes) { ::send(m_Fd, bytes.data(), bytes.size(), MSG_NOSIGNAL); }
     // True when the router closed the connection within the time-out; what it sent before goes to `read`.
     bool closedWithin(int timeoutMs, std::string* read = nullptr);
-    static std::string frame(const std::string& payload);
+    static std::string frame(const std::string& payload) {
+        const uint32_t size = uint32_t(payload.size());
+        return std::string{char(size >> 24), char(size >> 16), char(size >> 8), char(size)} + payload;
+    }
 
 private:
     int m_Fd = -1;
