@@ -117,20 +117,51 @@ TEST_F(KeynodedTest, FaultsOfTheCommandLineOrTheConfigurationFileStopTheStart) {
     EXPECT_EQ(overridden->stop(SIGTERM), 0);
 }
 
-TEST_F(KeynodedTest, ServesBothListenersFollowsSettingsAndStopsCleanly) {
+// One daemon on a new data directory: both listeners, readiness for systemd once they are up, health that
+// names the database when it cannot be opened, settings written by another process while it runs, a
+// clean stop, and a log with start, listeners, failed requests and stop, each line with its priority and
+// never a credential.
+TEST_F(KeynodedTest, ServesReportsReadinessAndHealthFollowsSettingsAndLogs) {
+    // systemd's side of sd_notify: a datagram socket whose messages the test reads.
+    const std::string path = m_Dir.path() + "/notify";
+    const int notify = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    ASSERT_GE(notify, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    path.copy(address.sun_path, sizeof(address.sun_path) - 1);
+    ASSERT_EQ(::bind(notify, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+    const auto receive = [notify] {
+        pollfd ready{notify, POLLIN, 0};
+        char buffer[512];
+        const ssize_t size = ::poll(&ready, 1, 10000) == 1 ? ::recv(notify, buffer, sizeof(buffer), 0) : 0;
+        return size > 0 ? std::string(buffer, size_t(size)) : "";
+    };
+
     uint16_t port = 0;
-    auto daemon = start(siteArgs(m_Data, "0"), &port);
+    auto daemon = start(siteArgs(m_Data, "0"), &port, "NOTIFY_SOCKET=" + path);
     const uint16_t tlsPort = portFrom(daemon->readLine(), "https");
     ASSERT_NE(port, 0);
     ASSERT_NE(tlsPort, 0);
+    EXPECT_EQ(receive(), "READY=1");
     EXPECT_TRUE(fs::exists(m_Data + "/keynode.db"));
     EXPECT_TRUE(fs::exists(m_Data + "/tls/server.key"));
+    const std::string up = R"({"status":"ok","database":"up","serviceThread":"up","mailRouter":"up"})";
+    EXPECT_EQ(get(port, "/health", "").body(), up); // ready means answering
+    // The daemon's own connections keep the moved file open; a monitor must still learn of it.
+    fs::rename(m_Data + "/keynode.db", m_Data + "/moved.db");
+    const auto down = get(port, "/health", "");
+    EXPECT_EQ(down.result_int(), 503);
+    EXPECT_EQ(down.body(), R"({"status":"down","database":"down","serviceThread":"up","mailRouter":"up"})");
+    fs::rename(m_Data + "/moved.db", m_Data + "/keynode.db");
+    EXPECT_EQ(get(port, "/health", "").body(), up);
+    EXPECT_EQ(get(port, "/health/more", "").result_int(), 404);
 
-    // A new data directory has the API switched off.
+    // A new data directory has the API switched off: requests fail before the password is checked.
+    const std::string wrongPassword = "YWRtaW46d3JvbmdQVw=="; // admin:wrongPW
+    EXPECT_EQ(get(port, "/api/v1/keynodes", wrongPassword).result_int(), 503);
     const auto disabled = get(port, "/api/v1/info/api");
     EXPECT_EQ(disabled.result_int(), 503);
     EXPECT_EQ(disabled.body(), R"({"errors":[{"code":1,"msg":"API is disabled","msgDetails":""}]})");
-
     // The administrator adds a user and switches the API on from another process while the daemon runs;
     // the daemon sees the setting with its next pass over the properties.
     ctlOk("user add admin --password s3cret --all-methods");
@@ -154,10 +185,31 @@ TEST_F(KeynodedTest, ServesBothListenersFollowsSettingsAndStopsCleanly) {
     EXPECT_EQ(get(port, "/api/v1/info/api").result_int(), 200);
 
     EXPECT_EQ(daemon->stop(SIGINT), 0);
+    EXPECT_EQ(receive(), "STOPPING=1");
+    ::close(notify);
     // Every failed request left its record in the event log.
     const ProgramResult events = ctl("events");
     EXPECT_THAT(events.output, HasSubstr("API is disabled"));
     EXPECT_THAT(events.output, HasSubstr("Wrong username/password"));
+
+    std::stringstream text;
+    text << std::ifstream(m_Log).rdbuf();
+    const std::string log = text.str();
+    EXPECT_THAT(log, HasSubstr("<6>keynoded: starting on data directory " + m_Data + ", configuration " +
+                               m_Config + "\n"));
+    EXPECT_THAT(log, HasSubstr("<6>keynoded: http listening on 127.0.0.1:" + std::to_string(port) + "\n"));
+    EXPECT_THAT(
+        log,
+        HasSubstr("<4>keynoded: request failed: GET /api/v1/keynodes 503 user=admin client=127.0.0.1\n"));
+    EXPECT_THAT(log, HasSubstr("<6>keynoded: stopped\n"));
+    // The health answers are not requests of the API: they are not logged.
+    for (const std::string& secret :
+         {std::string("wrongPW"), wrongPassword, std::string("YWRtaW46d3Jvbmc="), std::string("/health")})
+        EXPECT_THAT(log, Not(HasSubstr(secret)));
+    // Every line carries a priority, so journald keeps each at its level.
+    std::istringstream lines(log);
+    for (std::string line; std::getline(lines, line);)
+        EXPECT_TRUE(std::regex_match(line, std::regex("<[0-7]>keynoded: .*"))) << line;
 }
 
 TEST_F(KeynodedTest, OnlineBackupRestoredIntoAFreshDirectoryAnswersLikeTheOriginal) {
@@ -202,65 +254,6 @@ TEST_F(KeynodedTest, OnlineBackupRestoredIntoAFreshDirectoryAnswersLikeTheOrigin
     EXPECT_EQ(get(restoredPort, "/api/v1/info/api").result_int(), 200);
     EXPECT_EQ(restored->stop(SIGTERM), 0);
     EXPECT_EQ(original->stop(SIGTERM), 0);
-}
-
-// Readiness goes to systemd once the listeners are up; health names the database when it cannot be
-// opened; the log has start, listeners, failed requests and stop, each line with its priority, and never
-// a credential.
-TEST_F(KeynodedTest, ReportsReadinessHealthAndFailedRequestsButNoCredentials) {
-    // systemd's side of sd_notify: a datagram socket whose messages the test reads.
-    const std::string path = m_Dir.path() + "/notify";
-    const int notify = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    ASSERT_GE(notify, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    path.copy(address.sun_path, sizeof(address.sun_path) - 1);
-    ASSERT_EQ(::bind(notify, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
-    const auto receive = [notify] {
-        pollfd ready{notify, POLLIN, 0};
-        char buffer[512];
-        const ssize_t size = ::poll(&ready, 1, 10000) == 1 ? ::recv(notify, buffer, sizeof(buffer), 0) : 0;
-        return size > 0 ? std::string(buffer, size_t(size)) : "";
-    };
-
-    uint16_t port = 0;
-    auto daemon = start(siteArgs(m_Data), &port, "NOTIFY_SOCKET=" + path);
-    ASSERT_NE(port, 0);
-    EXPECT_EQ(receive(), "READY=1");
-    const std::string up = R"({"status":"ok","database":"up","serviceThread":"up","mailRouter":"up"})";
-    EXPECT_EQ(get(port, "/health", "").body(), up); // ready means answering
-    // The daemon's own connections keep the moved file open; a monitor must still learn of it.
-    fs::rename(m_Data + "/keynode.db", m_Data + "/moved.db");
-    const auto down = get(port, "/health", "");
-    EXPECT_EQ(down.result_int(), 503);
-    EXPECT_EQ(down.body(), R"({"status":"down","database":"down","serviceThread":"up","mailRouter":"up"})");
-    fs::rename(m_Data + "/moved.db", m_Data + "/keynode.db");
-    EXPECT_EQ(get(port, "/health", "").body(), up);
-    EXPECT_EQ(get(port, "/health/more", "").result_int(), 404);
-    // A new data directory has the API switched off: the request fails before the password is checked.
-    const std::string wrongPassword = "YWRtaW46d3JvbmdQVw=="; // admin:wrongPW
-    EXPECT_EQ(get(port, "/api/v1/keynodes", wrongPassword).result_int(), 503);
-    EXPECT_EQ(daemon->stop(SIGTERM), 0);
-    EXPECT_EQ(receive(), "STOPPING=1");
-    ::close(notify);
-
-    std::stringstream text;
-    text << std::ifstream(m_Log).rdbuf();
-    const std::string log = text.str();
-    EXPECT_THAT(log, HasSubstr("<6>keynoded: starting on data directory " + m_Data + ", configuration " +
-                               m_Config + "\n"));
-    EXPECT_THAT(log, HasSubstr("<6>keynoded: http listening on 127.0.0.1:" + std::to_string(port) + "\n"));
-    EXPECT_THAT(
-        log,
-        HasSubstr("<4>keynoded: request failed: GET /api/v1/keynodes 503 user=admin client=127.0.0.1\n"));
-    EXPECT_THAT(log, HasSubstr("<6>keynoded: stopped\n"));
-    // The health answers are not requests of the API: they are not logged.
-    for (const std::string& secret : {std::string("wrongPW"), wrongPassword, std::string("/health")})
-        EXPECT_THAT(log, Not(HasSubstr(secret)));
-    // Every line carries a priority, so journald keeps each at its level.
-    std::istringstream lines(log);
-    for (std::string line; std::getline(lines, line);)
-        EXPECT_TRUE(std::regex_match(line, std::regex("<[0-7]>keynoded: .*"))) << line;
 }
 
 } // namespace
