@@ -34,8 +34,8 @@ protected:
 
 // Every command's answer, in order, on one data directory: exit code and the output (whole when the
 // command succeeds, a part of it when it fails; nullptr: only the exit code counts). Bad use exits with 2;
-// commands on a missing database say to run init, and create nothing.
-TEST_F(KeynodectlTest, CommandsAnswerInOrder) {
+// commands on a missing database say to run init, and create nothing. Then what they wrote, as stored.
+TEST_F(KeynodectlTest, CommandsAnswerInOrderAndStoreWhatTheySay) {
     EXPECT_EQ(RunProgram(KEYNODECTL_BIN, {"init"}).exitCode, 2);
     const struct {
         std::string args;
@@ -118,13 +118,7 @@ TEST_F(KeynodectlTest, CommandsAnswerInOrder) {
     const std::string hash = admin.Field(Table_WebUsers::PASSWORD_HASH).get_AsString();
     EXPECT_EQ(hash.find("s3cret"), std::string::npos);
     EXPECT_EQ(hash.rfind("$argon2id$", 0), 0u);
-}
-
-TEST_F(KeynodectlTest, DemoFillsASiteAndAddsCardsWithoutCollisions) {
-    ASSERT_EQ(ctl({"init"}).exitCode, 0);
-    ASSERT_EQ(ctl({"demo"}).exitCode, 0);
-
-    openDatabase();
+    // The demo site, and generated cards added to it again and again, whose numbers never collide.
     EXPECT_EQ(System::TCDBKeynodes().SelectCount("*", DB::TCDBWhere()), 2);
     EXPECT_EQ(Access::TCDBDoors().SelectCount("*", DB::TCDBWhere()), 8);
     EXPECT_EQ(Access::TCDBReaders().SelectCount("*", DB::TCDBWhere()), 8);
@@ -136,8 +130,6 @@ TEST_F(KeynodectlTest, DemoFillsASiteAndAddsCardsWithoutCollisions) {
     EXPECT_GT(Access::TCDBAccessGroupRights().SelectCount("*", DB::TCDBWhere()), 0);
     EXPECT_GT(System::TCDBHolidays().SelectCount("*", DB::TCDBWhere()), 0);
     DB::TCDatabase::Close();
-
-    // Generated cards may be added again and again; their numbers never collide.
     ASSERT_EQ(ctl({"demo", "--cards", "3"}).exitCode, 0);
     ProgramResult more = ctl({"demo", "--cards", "2"});
     ASSERT_EQ(more.exitCode, 0) << more.output;
