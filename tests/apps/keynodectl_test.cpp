@@ -4,16 +4,17 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "Accessories/TCNullTypes.h"
 #include "DB/TCDatabase.h"
 #include "DB/Tables/AccessTables.h"
 #include "DB/Tables/SystemTables.h"
 #include "DB/Tables/WebTables.h"
 #include "Event/KeynodeWebApiEvents.h"
 #include "Event/TCClientEvent.h"
-#include "RunProgram.h"
+#include "Process.h"
 
+using ::testing::Eq;
 using ::testing::HasSubstr;
+using ::testing::Matcher;
 
 namespace {
 
@@ -31,127 +32,93 @@ protected:
     TempDir m_Dir;
 };
 
-TEST_F(KeynodectlTest, BadUseExitsWithTwoAndNamesTheProblem) {
+// Every command's answer, in order, on one data directory: exit code and the output (whole when the
+// command succeeds, a part of it when it fails; nullptr: only the exit code counts). Bad use exits with 2;
+// commands on a missing database say to run init, and create nothing. Then what they wrote, as stored.
+TEST_F(KeynodectlTest, CommandsAnswerInOrderAndStoreWhatTheySay) {
     EXPECT_EQ(RunProgram(KEYNODECTL_BIN, {"init"}).exitCode, 2);
-    for (const std::vector<std::string>& args : {std::vector<std::string>{},
-                                                 {"frobnicate"},
-                                                 {"user"},
-                                                 {"user", "add", "x"},
-                                                 {"user", "grant", "x", "AccessDoors"},
-                                                 {"property", "get"},
-                                                 {"property", "set", "NoSuchProperty", "1"},
-                                                 {"events", "--after", "x"},
-                                                 {"demo", "--cards", "0"},
-                                                 {"demo", "--cards"},
-                                                 {"init", "extra"}}) {
-        ProgramResult r = ctl(args);
-        EXPECT_EQ(r.exitCode, 2) << r.output;
-        EXPECT_THAT(r.output, HasSubstr("Usage:"));
+    const struct {
+        std::string args;
+        int exitCode;
+        const char* output;
+    } steps[] = {
+        {"user list", 1, "init"},
+        {"init", 0, nullptr},
+        {"property set GeneralWebApiSettings_Enabled yes", 2, "takes 1, 0, true or false"},
+        {"user add a:b --password x", 2, nullptr},
+        // Users: passwords are hashed (checked below), claims sorted and unique.
+        {"user add admin --password s3cret --all-methods", 0, nullptr},
+        {"user add reader --password pw --claim 11002 --claim 11001 --claim 11001 --no-api-access", 0,
+         nullptr},
+        {"user add admin --password other", 1, "exists already"},
+        {"user list", 0,
+         "admin\tid=1\tapi=1\tall-methods=1\tclaims=\nreader\tid=2\tapi=0\tall-methods=0\tclaims=11001,"
+         "11002\n"},
+        {"user claims reader", 0, "11001\n11002\n"},
+        {"user list --json", 0,
+         R"([{"name":"admin","id":1,"apiAccess":true,"allMethods":true,"claims":[]},)"
+         R"({"name":"reader","id":2,"apiAccess":false,"allMethods":false,"claims":[11001,11002]}])"
+         "\n"},
+        // Removing a user takes its claims: one added again (with the freed highest ID) has none.
+        {"user remove reader", 0, nullptr},
+        {"user claims reader", 1, "no user 'reader'"},
+        {"user remove reader", 1, "no user 'reader'"},
+        {"user passwd reader --password x", 1, "no user 'reader'"},
+        {"user add reader --password pw", 0, nullptr},
+        {"user claims reader", 0, ""},
+        {"property get GeneralWebApiSettings_HTTPSOnlyIfEnabled", 1, "is not set"},
+        {"property set GeneralWebApiSettings_HTTPSOnlyIfEnabled true", 0,
+         "GeneralWebApiSettings_HTTPSOnlyIfEnabled = 1\n"},
+        {"property get GeneralWebApiSettings_HTTPSOnlyIfEnabled", 0, "1\n"},
+        {"demo", 0, nullptr}, // keynodes 1 and 2, the own one 1
+        {"demo", 1, "has a site already"},
+        {"system get MasterSlaveMode", 0, "0\n"},
+        {"system set MasterSlaveMode 2", 0, "MasterSlaveMode = 2\n"},
+        {"system get MasterSlaveMode", 0, "2\n"},
+        {"system set MasterSlaveMode 3", 2, "MasterSlaveMode must be a number from 0 to 2"},
+        {"system set OwnKeynodeID 2", 0, "OwnKeynodeID = 2\n"},
+        {"system get OwnGUID", 0, "5c1f4e2a-0001-4000-8000-000000000011\n"},
+        {"system set OwnGUID guid-x", 0, "OwnGUID = guid-x\n"},
+        {"system get OwnGUID", 0, "guid-x\n"},
+        {"system get OwnKeynodeID", 0, "2\n"},
+        {"system set OwnKeynodeID 99", 1, "no keynode with id 99"},
+        {"system get Colour", 2, "unknown system setting 'Colour'"},
+        {"cloud-user add c --web-user nobody", 1, "no user 'nobody'"},
+        {"cloud-user add c", 2, "--web-user USER is required"},
+        {"user add op --password pw", 0, nullptr},
+        {"user grant op AccessDoors 3 1", 0, nullptr},
+        {"user grant op AccessDoors 999 1", 1, "999"}, // no such door
+        {"user grant nobody AccessDoors 3 1", 1, "no user 'nobody'"},
+        {"user grant op AccessDoors 3 7", 2, "Usage:"},
+    };
+    for (const char* bad : {"", "frobnicate", "user", "user add x", "user grant x AccessDoors",
+                            "property get", "property set NoSuchProperty 1", "events --after x",
+                            "demo --cards 0", "demo --cards", "init extra"}) {
+        const ProgramResult result = ctl(Words(bad));
+        EXPECT_EQ(result.exitCode, 2) << bad << ": " << result.output;
+        EXPECT_THAT(result.output, HasSubstr("Usage:")) << bad;
     }
-    // Commands on a missing database say to run init, and create nothing.
-    const ProgramResult missing = ctl({"user", "list"});
-    EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_THAT(missing.output, HasSubstr("init"));
-    EXPECT_FALSE(std::filesystem::exists(m_Dir.path() + "/keynode.db"));
-    ASSERT_EQ(ctl({"init"}).exitCode, 0);
-    ProgramResult badBool = ctl({"property", "set", "GeneralWebApiSettings_Enabled", "yes please"});
-    EXPECT_EQ(badBool.exitCode, 2);
-    EXPECT_THAT(badBool.output, HasSubstr("takes 1, 0, true or false"));
-    EXPECT_EQ(ctl({"user", "add", "a:b", "--password", "x"}).exitCode, 2);
-}
-
-TEST_F(KeynodectlTest, UsersAreStoredWithHashedPasswordsClaimsAndFlags) {
-    ASSERT_EQ(ctl({"init"}).exitCode, 0);
-    ASSERT_EQ(ctl({"user", "add", "admin", "--password", "s3cret", "--all-methods"}).exitCode, 0);
-    ASSERT_EQ(ctl({"user", "add", "reader", "--password", "pw", "--claim", "11002", "--claim", "11001",
-                   "--claim", "11001", "--no-api-access"})
-                  .exitCode,
-              0);
-    ProgramResult duplicate = ctl({"user", "add", "admin", "--password", "other"});
-    EXPECT_EQ(duplicate.exitCode, 1);
-    EXPECT_THAT(duplicate.output, HasSubstr("exists already"));
-
-    ProgramResult list = ctl({"user", "list"});
-    EXPECT_EQ(list.exitCode, 0);
-    EXPECT_THAT(list.output, HasSubstr("admin\tid=1\tapi=1\tall-methods=1\tclaims=\n"));
-    EXPECT_THAT(list.output, HasSubstr("reader\tid=2\tapi=0\tall-methods=0\tclaims=11001,11002\n"));
-    EXPECT_EQ(ctl({"user", "claims", "reader"}).output, "11001\n11002\n");
-    EXPECT_EQ(ctl({"user", "list", "--json"}).output,
-              R"([{"name":"admin","id":1,"apiAccess":true,"allMethods":true,"claims":[]},)"
-              R"({"name":"reader","id":2,"apiAccess":false,"allMethods":false,"claims":[11001,11002]}])"
-              "\n");
-    // Removing a user takes its claims: one added again (with the freed highest ID) has none.
-    ASSERT_EQ(ctl({"user", "remove", "reader"}).exitCode, 0);
-    for (const std::vector<std::string>& gone : {std::vector<std::string>{"user", "claims", "reader"},
-                                                 {"user", "remove", "reader"},
-                                                 {"user", "passwd", "reader", "--password", "x"}}) {
-        const ProgramResult result = ctl(gone);
-        EXPECT_EQ(result.exitCode, 1) << gone[1];
-        EXPECT_THAT(result.output, HasSubstr("no user 'reader'"));
+    const std::string database = m_Dir.path() + "/keynode.db";
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.args);
+        if (step.args == "init") {
+            EXPECT_FALSE(std::filesystem::exists(database));
+        }
+        const ProgramResult result = ctl(Words(step.args));
+        EXPECT_EQ(result.exitCode, step.exitCode) << result.output;
+        if (step.output) {
+            EXPECT_THAT(result.output,
+                        step.exitCode == 0 ? Matcher<std::string>(Eq(step.output)) : HasSubstr(step.output));
+        }
     }
-    ASSERT_EQ(ctl({"user", "add", "reader", "--password", "pw"}).exitCode, 0);
-    EXPECT_EQ(ctl({"user", "claims", "reader"}).output, "");
 
     openDatabase();
-    Web::TCDBWebUsers users;
-    auto admin = users.Select("*", Table_WebUsers::NAME == "admin");
+    auto admin = Web::TCDBWebUsers().Select("*", Table_WebUsers::NAME == "admin");
     ASSERT_TRUE(admin.IsNotEnd());
     const std::string hash = admin.Field(Table_WebUsers::PASSWORD_HASH).get_AsString();
     EXPECT_EQ(hash.find("s3cret"), std::string::npos);
     EXPECT_EQ(hash.rfind("$argon2id$", 0), 0u);
-}
-
-// Every command's answer, in order, on one data directory: exit code and the output (whole when the
-// command succeeds, a part of it when it fails).
-TEST_F(KeynodectlTest, CommandsAnswerInOrder) {
-    const struct {
-        std::vector<std::string> args;
-        int exitCode;
-        const char* output;
-    } steps[] = {
-        {{"init"}, 0, nullptr},
-        {{"property", "get", "GeneralWebApiSettings_HTTPSOnlyIfEnabled"}, 1, "is not set"},
-        {{"property", "set", "GeneralWebApiSettings_HTTPSOnlyIfEnabled", "true"},
-         0,
-         "GeneralWebApiSettings_HTTPSOnlyIfEnabled = 1\n"},
-        {{"property", "get", "GeneralWebApiSettings_HTTPSOnlyIfEnabled"}, 0, "1\n"},
-        {{"demo"}, 0, nullptr}, // keynodes 1 and 2, the own one 1
-        {{"demo"}, 1, "has a site already"},
-        {{"system", "get", "MasterSlaveMode"}, 0, "0\n"},
-        {{"system", "set", "MasterSlaveMode", "2"}, 0, "MasterSlaveMode = 2\n"},
-        {{"system", "get", "MasterSlaveMode"}, 0, "2\n"},
-        {{"system", "set", "MasterSlaveMode", "3"}, 2, "MasterSlaveMode must be a number from 0 to 2"},
-        {{"system", "set", "OwnKeynodeID", "2"}, 0, "OwnKeynodeID = 2\n"},
-        {{"system", "get", "OwnGUID"}, 0, "5c1f4e2a-0001-4000-8000-000000000011\n"},
-        {{"system", "set", "OwnGUID", "guid-x"}, 0, "OwnGUID = guid-x\n"},
-        {{"system", "get", "OwnGUID"}, 0, "guid-x\n"},
-        {{"system", "get", "OwnKeynodeID"}, 0, "2\n"},
-        {{"system", "set", "OwnKeynodeID", "99"}, 1, "no keynode with id 99"},
-        {{"system", "get", "Colour"}, 2, "unknown system setting 'Colour'"},
-        {{"cloud-user", "add", "c", "--web-user", "nobody"}, 1, "no user 'nobody'"},
-        {{"cloud-user", "add", "c"}, 2, "--web-user USER is required"},
-        {{"user", "add", "op", "--password", "pw"}, 0, nullptr},
-        {{"user", "grant", "op", "AccessDoors", "3", "1"}, 0, nullptr},
-        {{"user", "grant", "op", "AccessDoors", "999", "1"}, 1, "999"}, // no such door
-        {{"user", "grant", "nobody", "AccessDoors", "3", "1"}, 1, "no user 'nobody'"},
-        {{"user", "grant", "op", "AccessDoors", "3", "7"}, 2, "Usage:"},
-    };
-    for (const auto& step : steps) {
-        const ProgramResult result = ctl(step.args);
-        EXPECT_EQ(result.exitCode, step.exitCode) << step.args.back() << ": " << result.output;
-        if (step.output == nullptr) continue; // only the exit code is of interest
-        if (step.exitCode == 0)
-            EXPECT_EQ(result.output, step.output) << step.args.back();
-        else
-            EXPECT_THAT(result.output, HasSubstr(step.output)) << step.args.back();
-    }
-}
-
-TEST_F(KeynodectlTest, DemoFillsASiteAndAddsCardsWithoutCollisions) {
-    ASSERT_EQ(ctl({"init"}).exitCode, 0);
-    ASSERT_EQ(ctl({"demo"}).exitCode, 0);
-
-    openDatabase();
+    // The demo site, and generated cards added to it again and again, whose numbers never collide.
     EXPECT_EQ(System::TCDBKeynodes().SelectCount("*", DB::TCDBWhere()), 2);
     EXPECT_EQ(Access::TCDBDoors().SelectCount("*", DB::TCDBWhere()), 8);
     EXPECT_EQ(Access::TCDBReaders().SelectCount("*", DB::TCDBWhere()), 8);
@@ -163,8 +130,6 @@ TEST_F(KeynodectlTest, DemoFillsASiteAndAddsCardsWithoutCollisions) {
     EXPECT_GT(Access::TCDBAccessGroupRights().SelectCount("*", DB::TCDBWhere()), 0);
     EXPECT_GT(System::TCDBHolidays().SelectCount("*", DB::TCDBWhere()), 0);
     DB::TCDatabase::Close();
-
-    // Generated cards may be added again and again; their numbers never collide.
     ASSERT_EQ(ctl({"demo", "--cards", "3"}).exitCode, 0);
     ProgramResult more = ctl({"demo", "--cards", "2"});
     ASSERT_EQ(more.exitCode, 0) << more.output;

@@ -13,12 +13,8 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <rapidjson/document.h>
-#include <rapidjson/stringbuffer.h>
-#include <rapidjson/writer.h>
 
-#include "DaemonProcess.h"
-#include "RunProgram.h"
+#include "Process.h"
 #include "TestClient.h"
 
 using ::testing::HasSubstr;
@@ -50,40 +46,6 @@ WebTest::Reply get(uint16_t port, const std::string& target, const std::string& 
     return call(port, http::verb::get, target, "", credentials);
 }
 
-// A setting written by keynodectl reaches the running daemon with its next pass over the properties.
-WebTest::Reply getOnceEnabled(uint16_t port, const std::string& target) {
-    WebTest::Reply reply;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        reply = get(port, target);
-        if (reply.result_int() != 503) break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    return reply;
-}
-
-std::string readFile(const std::string& path) {
-    std::stringstream text;
-    text << std::ifstream(path).rdbuf();
-    return text.str();
-}
-
-// The compact JSON texts of the "records" of a list answer, without the members that only a POST may carry.
-std::vector<std::string> records(const std::string& body) {
-    rapidjson::Document doc;
-    doc.Parse(body.c_str());
-    std::vector<std::string> texts;
-    if (doc.HasParseError() || !doc.IsObject() || !doc.HasMember("records")) return texts;
-    for (auto& record : doc["records"].GetArray()) {
-        for (const char* createOnly : {"type", "isSystem"})
-            record.RemoveMember(createOnly);
-        rapidjson::StringBuffer buffer;
-        rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
-        record.Accept(writer);
-        texts.emplace_back(buffer.GetString());
-    }
-    return texts;
-}
-
 class KeynodedTest : public ::testing::Test {
 protected:
     // An empty configuration file of the test's own, so that nothing installed on the machine counts.
@@ -93,25 +55,24 @@ protected:
     std::vector<std::string> siteArgs(const std::string& dataDir, const std::string& httpsPort = "-1") const {
         return {"--data-dir", dataDir, "--http-port", "0", "--https-port", httpsPort, "--config", m_Config};
     }
-    // keynoded with its stderr in m_Log, `env` set for it.
-    std::unique_ptr<DaemonProcess> start(const std::vector<std::string>& args, const std::string& env = "") {
+    // keynoded with its stderr in m_Log, `env` set for it; `port` gets the port of its first line.
+    std::unique_ptr<DaemonProcess> start(const std::vector<std::string>& args, uint16_t* port = nullptr,
+                                         const std::string& env = "") {
         std::vector<std::string> shell{"-c", env + " exec \"$0\" \"$@\" 2>" + m_Log, KEYNODED_BIN};
         shell.insert(shell.end(), args.begin(), args.end());
-        return std::make_unique<DaemonProcess>("/bin/sh", shell);
+        auto daemon = std::make_unique<DaemonProcess>("/bin/sh", shell);
+        if (port) *port = portFrom(daemon->readLine(), "http");
+        return daemon;
     }
-    void ctl(std::vector<std::string> args, const std::string& dataDir = "") {
+    // keynodectl with the words of `command` on the test's data directory, unless given another.
+    ProgramResult ctl(const std::string& command, const std::string& dataDir = "") {
+        std::vector<std::string> args = Words(command);
         args.insert(args.begin(), {"--data-dir", dataDir.empty() ? m_Data : dataDir});
-        const ProgramResult result = RunProgram(KEYNODECTL_BIN, args);
-        ASSERT_EQ(result.exitCode, 0) << result.output;
+        return RunProgram(KEYNODECTL_BIN, args);
     }
-    // A demo site with an administrator and the API switched on.
-    void makeSite() {
-        for (const std::vector<std::string>& args :
-             {std::vector<std::string>{"init"},
-              {"demo"},
-              {"user", "add", "admin", "--password", "s3cret", "--all-methods"},
-              {"property", "set", "GeneralWebApiSettings_Enabled", "1"}})
-            ctl(args);
+    void ctlOk(const std::string& command, const std::string& dataDir = "") {
+        const ProgramResult result = ctl(command, dataDir);
+        ASSERT_EQ(result.exitCode, 0) << result.output;
     }
 
     TempDir m_Dir;
@@ -134,9 +95,10 @@ TEST_F(KeynodedTest, FaultsOfTheCommandLineOrTheConfigurationFileStopTheStart) {
         {{"--config", m_Dir.path() + "/missing.conf"}, "", "missing.conf"},
     };
     for (const auto& fault : faults) {
+        SCOPED_TRACE(fault.Message);
         std::ofstream(m_Config) << fault.File;
         const ProgramResult result = RunProgram(KEYNODED_BIN, fault.Args);
-        EXPECT_EQ(result.exitCode, 2) << fault.Message;
+        EXPECT_EQ(result.exitCode, 2);
         EXPECT_THAT(result.output, HasSubstr(fault.Message));
     }
     EXPECT_FALSE(fs::exists(m_Data));
@@ -144,8 +106,9 @@ TEST_F(KeynodedTest, FaultsOfTheCommandLineOrTheConfigurationFileStopTheStart) {
     // The file sets what the command line leaves out; the command line wins.
     std::ofstream(m_Config) << "# test\ndata-dir = " << m_Data
                             << "\nlisten = 127.0.0.1\nhttp-port = 0\nhttps-port = -1\nworkers = 2\n";
-    auto fromFile = start({"--config", m_Config});
-    EXPECT_NE(portFrom(fromFile->readLine(), "http"), 0);
+    uint16_t port = 0;
+    auto fromFile = start({"--config", m_Config}, &port);
+    EXPECT_NE(port, 0);
     // HTTPS is off in the file, so the mail router is reported next.
     EXPECT_THAT(fromFile->readLine(), HasSubstr("mail router listening on " + m_Data));
     EXPECT_EQ(fromFile->stop(SIGTERM), 0);
@@ -154,167 +117,11 @@ TEST_F(KeynodedTest, FaultsOfTheCommandLineOrTheConfigurationFileStopTheStart) {
     EXPECT_EQ(overridden->stop(SIGTERM), 0);
 }
 
-TEST_F(KeynodedTest, ServesBothListenersFollowsSettingsAndStopsCleanly) {
-    auto daemon = start(siteArgs(m_Data, "0"));
-    const uint16_t port = portFrom(daemon->readLine(), "http");
-    const uint16_t tlsPort = portFrom(daemon->readLine(), "https");
-    ASSERT_NE(port, 0);
-    ASSERT_NE(tlsPort, 0);
-    EXPECT_TRUE(fs::exists(m_Data + "/keynode.db"));
-    EXPECT_TRUE(fs::exists(m_Data + "/tls/server.key"));
-
-    // A new data directory has the API switched off.
-    const auto disabled = get(port, "/api/v1/info/api");
-    EXPECT_EQ(disabled.result_int(), 503);
-    EXPECT_EQ(disabled.body(), R"({"errors":[{"code":1,"msg":"API is disabled","msgDetails":""}]})");
-
-    // The administrator adds a user and switches the API on from another process while the daemon runs.
-    ctl({"user", "add", "admin", "--password", "s3cret", "--all-methods"});
-    ctl({"property", "set", "GeneralWebApiSettings_Enabled", "1"});
-    const auto info = getOnceEnabled(port, "/api/v1/info/api");
-    EXPECT_EQ(info.result_int(), 200);
-    EXPECT_EQ(info.body(), R"({"version":{"major":0,"minor":9,"revision":4}})");
-    const auto overTls = call(tlsPort, http::verb::get, "/api/v1/keynodes", "", kAdmin, true);
-    EXPECT_EQ(overTls.result_int(), 200);
-    EXPECT_THAT(overTls.body(), HasSubstr(R"("records":[{"id":{"id":null})"));
-    EXPECT_EQ(get(port, "/api/v1/keynodes", "YWRtaW46d3Jvbmc=").result_int(), 401); // admin:wrong
-
-    // A second daemon on the same port names it and leaves the first alone.
-    const ProgramResult second = RunProgram(
-        KEYNODED_BIN, {"--data-dir", m_Data, "--http-port", std::to_string(port), "--https-port", "-1"});
-    EXPECT_EQ(second.exitCode, 1);
-    EXPECT_THAT(second.output, HasSubstr(std::to_string(port)));
-    EXPECT_EQ(get(port, "/api/v1/info/api").result_int(), 200);
-
-    EXPECT_EQ(daemon->stop(SIGINT), 0);
-    // Every failed request left its record in the event log.
-    const ProgramResult events = RunProgram(KEYNODECTL_BIN, {"--data-dir", m_Data, "events"});
-    EXPECT_THAT(events.output, HasSubstr("API is disabled"));
-    EXPECT_THAT(events.output, HasSubstr("Wrong username/password"));
-}
-
-// The demo site is written straight into the tables; every record of it must also be one the API itself
-// accepts: read each through the API and write it back unchanged.
-TEST_F(KeynodedTest, DemoSiteRecordsSurviveARoundTripThroughTheApi) {
-    makeSite();
-    auto daemon = start(siteArgs(m_Data));
-    const uint16_t port = portFrom(daemon->readLine(), "http");
-    ASSERT_NE(port, 0);
-    // Each resource's list: a GET, or for cards and card holders a filter that matches everything.
-    const struct {
-        std::string Path, List, Filter;
-    } resources[] = {
-        {"/api/v1/access/accessGroups", "/api/v1/access/accessGroups", ""},
-        {"/api/v1/config/holidays", "/api/v1/config/holidays", ""},
-        {"/api/v1/config/weekprograms", "/api/v1/config/weekprograms?type=10", ""},
-        {"/api/v1/access/cards", "/api/v1/access/cards/filter", R"({"cardFilter":{}})"},
-        {"/api/v1/access/cardHolders", "/api/v1/access/cardHolders/filter", R"({"cardHolderFilter":{}})"}};
-    for (const auto& resource : resources) {
-        const auto list = [&] {
-            return resource.Filter.empty() ? get(port, resource.List)
-                                           : call(port, http::verb::post, resource.List, resource.Filter);
-        };
-        const WebTest::Reply listed = list();
-        ASSERT_EQ(listed.result_int(), 200) << resource.Path << ": " << listed.body();
-        const auto texts = records(listed.body());
-        EXPECT_FALSE(texts.empty()) << resource.Path;
-        for (const std::string& record : texts) {
-            const WebTest::Reply written = call(port, http::verb::put, resource.Path, record);
-            EXPECT_EQ(written.result_int(), 200)
-                << resource.Path << " " << record << " -> " << written.body();
-        }
-        EXPECT_EQ(list().body(), listed.body()) << resource.Path;
-    }
-    EXPECT_EQ(daemon->stop(SIGTERM), 0);
-}
-
-TEST_F(KeynodedTest, HealthAnswers503NamingTheDatabaseWhenItCannotBeOpened) {
-    auto daemon = start(siteArgs(m_Data));
-    const uint16_t port = portFrom(daemon->readLine(), "http");
-    ASSERT_NE(port, 0);
-    const std::string up = R"({"status":"ok","database":"up","serviceThread":"up","mailRouter":"up"})";
-    EXPECT_EQ(get(port, "/health", "").body(), up);
-    // The daemon's own connections keep the moved file open; a monitor must still learn of it.
-    fs::rename(m_Data + "/keynode.db", m_Data + "/moved.db");
-    const auto down = get(port, "/health", "");
-    EXPECT_EQ(down.result_int(), 503);
-    EXPECT_EQ(down.body(), R"({"status":"down","database":"down","serviceThread":"up","mailRouter":"up"})");
-    fs::rename(m_Data + "/moved.db", m_Data + "/keynode.db");
-    EXPECT_EQ(get(port, "/health", "").body(), up);
-    EXPECT_EQ(get(port, "/health/more", "").result_int(), 404);
-    EXPECT_EQ(daemon->stop(SIGTERM), 0);
-}
-
-TEST_F(KeynodedTest, LogsStartListenersFailedRequestsAndStopWithPrioritiesButNoCredentials) {
-    auto daemon = start(siteArgs(m_Data));
-    const uint16_t port = portFrom(daemon->readLine(), "http");
-    ASSERT_NE(port, 0);
-    const std::string wrongPassword = "YWRtaW46d3JvbmdQVw=="; // admin:wrongPW
-    // A new data directory has the API switched off: the request fails before the password is checked.
-    EXPECT_EQ(get(port, "/api/v1/keynodes", wrongPassword).result_int(), 503);
-    EXPECT_EQ(get(port, "/health", "").result_int(), 200); // successes are not logged
-    EXPECT_EQ(daemon->stop(SIGTERM), 0);
-
-    const std::string log = readFile(m_Log);
-    EXPECT_THAT(log, HasSubstr("<6>keynoded: starting on data directory " + m_Data + ", configuration " +
-                               m_Config + "\n"));
-    EXPECT_THAT(log, HasSubstr("<6>keynoded: http listening on 127.0.0.1:" + std::to_string(port) + "\n"));
-    EXPECT_THAT(
-        log,
-        HasSubstr("<4>keynoded: request failed: GET /api/v1/keynodes 503 user=admin client=127.0.0.1\n"));
-    EXPECT_THAT(log, HasSubstr("<6>keynoded: stopped\n"));
-    for (const std::string& secret : {std::string("wrongPW"), wrongPassword, std::string("/health")})
-        EXPECT_THAT(log, Not(HasSubstr(secret)));
-    // Every line carries a priority, so journald keeps each at its level.
-    std::istringstream lines(log);
-    for (std::string line; std::getline(lines, line);)
-        EXPECT_TRUE(std::regex_match(line, std::regex("<[0-7]>keynoded: .*"))) << line;
-}
-
-TEST_F(KeynodedTest, OnlineBackupRestoredIntoAFreshDirectoryAnswersLikeTheOriginal) {
-    makeSite();
-    auto original = start(siteArgs(m_Data));
-    const uint16_t port = portFrom(original->readLine(), "http");
-    ASSERT_NE(port, 0);
-    // A write of the daemon's, still in its write-ahead log, must be in the copy.
-    ASSERT_EQ(call(port, http::verb::post, "/api/v1/config/holidays",
-                   R"({"id":{"extId":"B-1"},"name":"Backup day","isRepeated":true,)"
-                   R"("periods":[{"assumedWeekDay":6,"startMonth":5,"startDay":1,"endMonth":5,"endDay":1}]})")
-                  .result_int(),
-              200);
-    const std::string backup = m_Dir.path() + "/backup.db";
-    ctl({"backup", backup});
-
-    const ProgramResult refused = RunProgram(KEYNODECTL_BIN, {"--data-dir", m_Data, "restore", backup});
-    EXPECT_EQ(refused.exitCode, 1);
-    EXPECT_THAT(refused.output, HasSubstr("keynoded runs"));
-    EXPECT_NE(RunProgram(KEYNODECTL_BIN, {"--data-dir", m_Data, "restore", m_Config}).exitCode, 0);
-
-    const std::string fresh = m_Dir.path() + "/fresh";
-    ctl({"restore", backup}, fresh);
-    m_Log = m_Dir.path() + "/fresh.log";
-    auto restored = start(siteArgs(fresh));
-    const uint16_t restoredPort = portFrom(restored->readLine(), "http");
-    ASSERT_NE(restoredPort, 0);
-    for (const std::string target :
-         {"/api/v1/keynodes", "/api/v1/config/holidays", "/api/v1/access/accessGroups",
-          "/api/v1/config/weekprograms?type=10", "/api/v1/access/cards?cardNumber=100001"}) {
-        const WebTest::Reply mine = get(port, target);
-        EXPECT_EQ(mine.result_int(), 200) << target;
-        EXPECT_EQ(get(restoredPort, target).body(), mine.body()) << target;
-    }
-    EXPECT_THAT(get(restoredPort, "/api/v1/config/holidays").body(), HasSubstr("Backup day"));
-
-    // A new password takes effect at once in the running daemon; the backup keeps the old one.
-    ctl({"user", "passwd", "admin", "--password", "n3w"});
-    EXPECT_EQ(get(port, "/api/v1/info/api").result_int(), 401);
-    EXPECT_EQ(get(port, "/api/v1/info/api", "YWRtaW46bjN3").result_int(), 200); // admin:n3w
-    EXPECT_EQ(get(restoredPort, "/api/v1/info/api").result_int(), 200);
-    EXPECT_EQ(restored->stop(SIGTERM), 0);
-    EXPECT_EQ(original->stop(SIGTERM), 0);
-}
-
-TEST_F(KeynodedTest, ReportsReadinessToSystemdOnceItsListenersAreUp) {
+// One daemon on a new data directory: both listeners, readiness for systemd once they are up, health that
+// names the database when it cannot be opened, settings written by another process while it runs, a
+// clean stop, and a log with start, listeners, failed requests and stop, each line with its priority and
+// never a credential.
+TEST_F(KeynodedTest, ServesReportsReadinessAndHealthFollowsSettingsAndLogs) {
     // systemd's side of sd_notify: a datagram socket whose messages the test reads.
     const std::string path = m_Dir.path() + "/notify";
     const int notify = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
@@ -330,14 +137,123 @@ TEST_F(KeynodedTest, ReportsReadinessToSystemdOnceItsListenersAreUp) {
         return size > 0 ? std::string(buffer, size_t(size)) : "";
     };
 
-    auto daemon = start(siteArgs(m_Data), "NOTIFY_SOCKET=" + path);
-    const uint16_t port = portFrom(daemon->readLine(), "http");
+    uint16_t port = 0;
+    auto daemon = start(siteArgs(m_Data, "0"), &port, "NOTIFY_SOCKET=" + path);
+    const uint16_t tlsPort = portFrom(daemon->readLine(), "https");
     ASSERT_NE(port, 0);
+    ASSERT_NE(tlsPort, 0);
     EXPECT_EQ(receive(), "READY=1");
-    EXPECT_EQ(get(port, "/health", "").result_int(), 200); // ready means answering
-    daemon->stop(SIGTERM);
+    EXPECT_TRUE(fs::exists(m_Data + "/keynode.db"));
+    EXPECT_TRUE(fs::exists(m_Data + "/tls/server.key"));
+    const std::string up = R"({"status":"ok","database":"up","serviceThread":"up","mailRouter":"up"})";
+    EXPECT_EQ(get(port, "/health", "").body(), up); // ready means answering
+    // The daemon's own connections keep the moved file open; a monitor must still learn of it.
+    fs::rename(m_Data + "/keynode.db", m_Data + "/moved.db");
+    const auto down = get(port, "/health", "");
+    EXPECT_EQ(down.result_int(), 503);
+    EXPECT_EQ(down.body(), R"({"status":"down","database":"down","serviceThread":"up","mailRouter":"up"})");
+    fs::rename(m_Data + "/moved.db", m_Data + "/keynode.db");
+    EXPECT_EQ(get(port, "/health", "").body(), up);
+    EXPECT_EQ(get(port, "/health/more", "").result_int(), 404);
+
+    // A new data directory has the API switched off: requests fail before the password is checked.
+    const std::string wrongPassword = "YWRtaW46d3JvbmdQVw=="; // admin:wrongPW
+    EXPECT_EQ(get(port, "/api/v1/keynodes", wrongPassword).result_int(), 503);
+    const auto disabled = get(port, "/api/v1/info/api");
+    EXPECT_EQ(disabled.result_int(), 503);
+    EXPECT_EQ(disabled.body(), R"({"errors":[{"code":1,"msg":"API is disabled","msgDetails":""}]})");
+    // The administrator adds a user and switches the API on from another process while the daemon runs;
+    // the daemon sees the setting with its next pass over the properties.
+    ctlOk("user add admin --password s3cret --all-methods");
+    ctlOk("property set GeneralWebApiSettings_Enabled 1");
+    WebTest::Reply info;
+    for (int attempt = 0; attempt < 100 && (info = get(port, "/api/v1/info/api")).result_int() == 503;
+         ++attempt)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(info.result_int(), 200);
+    EXPECT_EQ(info.body(), R"({"version":{"major":0,"minor":9,"revision":4}})");
+    const auto overTls = call(tlsPort, http::verb::get, "/api/v1/keynodes", "", kAdmin, true);
+    EXPECT_EQ(overTls.result_int(), 200);
+    EXPECT_THAT(overTls.body(), HasSubstr(R"("records":[{"id":{"id":null})"));
+    EXPECT_EQ(get(port, "/api/v1/keynodes", "YWRtaW46d3Jvbmc=").result_int(), 401); // admin:wrong
+
+    // A second daemon on the same port names it and leaves the first alone.
+    const ProgramResult second = RunProgram(
+        KEYNODED_BIN, {"--data-dir", m_Data, "--http-port", std::to_string(port), "--https-port", "-1"});
+    EXPECT_EQ(second.exitCode, 1);
+    EXPECT_THAT(second.output, HasSubstr(std::to_string(port)));
+    EXPECT_EQ(get(port, "/api/v1/info/api").result_int(), 200);
+
+    EXPECT_EQ(daemon->stop(SIGINT), 0);
     EXPECT_EQ(receive(), "STOPPING=1");
     ::close(notify);
+    // Every failed request left its record in the event log.
+    const ProgramResult events = ctl("events");
+    EXPECT_THAT(events.output, HasSubstr("API is disabled"));
+    EXPECT_THAT(events.output, HasSubstr("Wrong username/password"));
+
+    std::stringstream text;
+    text << std::ifstream(m_Log).rdbuf();
+    const std::string log = text.str();
+    EXPECT_THAT(log, HasSubstr("<6>keynoded: starting on data directory " + m_Data + ", configuration " +
+                               m_Config + "\n"));
+    EXPECT_THAT(log, HasSubstr("<6>keynoded: http listening on 127.0.0.1:" + std::to_string(port) + "\n"));
+    EXPECT_THAT(
+        log,
+        HasSubstr("<4>keynoded: request failed: GET /api/v1/keynodes 503 user=admin client=127.0.0.1\n"));
+    EXPECT_THAT(log, HasSubstr("<6>keynoded: stopped\n"));
+    // The health answers are not requests of the API: they are not logged.
+    for (const std::string& secret :
+         {std::string("wrongPW"), wrongPassword, std::string("YWRtaW46d3Jvbmc="), std::string("/health")})
+        EXPECT_THAT(log, Not(HasSubstr(secret)));
+    // Every line carries a priority, so journald keeps each at its level.
+    std::istringstream lines(log);
+    for (std::string line; std::getline(lines, line);)
+        EXPECT_TRUE(std::regex_match(line, std::regex("<[0-7]>keynoded: .*"))) << line;
+}
+
+TEST_F(KeynodedTest, OnlineBackupRestoredIntoAFreshDirectoryAnswersLikeTheOriginal) {
+    for (const char* command : {"init", "demo", "user add admin --password s3cret --all-methods",
+                                "property set GeneralWebApiSettings_Enabled 1"})
+        ctlOk(command);
+    uint16_t port = 0;
+    auto original = start(siteArgs(m_Data), &port);
+    ASSERT_NE(port, 0);
+    // A write of the daemon's, still in its write-ahead log, must be in the copy.
+    ASSERT_EQ(call(port, http::verb::post, "/api/v1/config/holidays",
+                   R"({"id":{"extId":"B-1"},"name":"Backup day","isRepeated":true,)"
+                   R"("periods":[{"assumedWeekDay":6,"startMonth":5,"startDay":1,"endMonth":5,"endDay":1}]})")
+                  .result_int(),
+              200);
+    const std::string backup = m_Dir.path() + "/backup.db";
+    ctlOk("backup " + backup);
+    const ProgramResult refused = ctl("restore " + backup);
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_THAT(refused.output, HasSubstr("keynoded runs"));
+    EXPECT_NE(ctl("restore " + m_Config).exitCode, 0);
+
+    const std::string fresh = m_Dir.path() + "/fresh";
+    ctlOk("restore " + backup, fresh);
+    m_Log = m_Dir.path() + "/fresh.log";
+    uint16_t restoredPort = 0;
+    auto restored = start(siteArgs(fresh), &restoredPort);
+    ASSERT_NE(restoredPort, 0);
+    for (const std::string target :
+         {"/api/v1/keynodes", "/api/v1/config/holidays", "/api/v1/access/accessGroups",
+          "/api/v1/config/weekprograms?type=10", "/api/v1/access/cards?cardNumber=100001"}) {
+        const WebTest::Reply mine = get(port, target);
+        EXPECT_EQ(mine.result_int(), 200) << target;
+        EXPECT_EQ(get(restoredPort, target).body(), mine.body()) << target;
+    }
+    EXPECT_THAT(get(restoredPort, "/api/v1/config/holidays").body(), HasSubstr("Backup day"));
+
+    // A new password takes effect at once in the running daemon; the backup keeps the old one.
+    ctlOk("user passwd admin --password n3w");
+    EXPECT_EQ(get(port, "/api/v1/info/api").result_int(), 401);
+    EXPECT_EQ(get(port, "/api/v1/info/api", "YWRtaW46bjN3").result_int(), 200); // admin:n3w
+    EXPECT_EQ(get(restoredPort, "/api/v1/info/api").result_int(), 200);
+    EXPECT_EQ(restored->stop(SIGTERM), 0);
+    EXPECT_EQ(original->stop(SIGTERM), 0);
 }
 
 } // namespace

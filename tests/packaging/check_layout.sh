@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# Checks an installed tree (a DESTDIR install or an unpacked .deb) against its own systemd unit: the
-# program, configuration file and libraries the unit needs are where it expects them, and they run.
-# Usage: check_layout.sh ROOT
+# Checks an installed tree (a DESTDIR install or an unpacked .deb) against its own systemd unit: the program,
+# configuration file and libraries the unit needs are where it expects them, and they run. Usage: check_layout.sh ROOT
 set -euo pipefail
 root=$1
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -22,8 +21,7 @@ grep -q '^User=keynoded$' "$unit" || fail "the unit does not run as its own user
 # The libraries are found through the RUNPATH; here below the root.
 runpath=$(readelf -d "$root$program" | sed -n 's/.*(RUNPATH).*\[\(.*\)\]/\1/p')
 [ -n "$runpath" ] && [ -f "$root$runpath/libKeynodeApi.so" ] || fail "libraries not in the RUNPATH '$runpath'"
-# Captured first: `grep -q` stops reading at the first match, and under pipefail the writer's SIGPIPE
-# would fail the check.
+# Captured first: `grep -q` stops at the first match, and under pipefail the writer's SIGPIPE would fail.
 known=$(ldconfig -p)
 for needed in $(readelf -d "$root$program" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'); do
     [ -f "$root$runpath/$needed" ] || grep -q "^\s*$needed " <<<"$known" || fail "$needed is nowhere"
@@ -39,8 +37,7 @@ if command -v systemd-analyze >/dev/null; then
     # The unit's syntax, with ExecStart pointing into the root so that its program is checked too.
     copy=$(mktemp -d)
     sed "s|^ExecStart=|ExecStart=$root|" "$unit" >"$copy/keynoded.service"
-    out=$(systemd-analyze verify "$copy/keynoded.service" 2>&1) || fail "systemd-analyze verify: $out"
-    rm -rf "$copy"
-    [ -z "$out" ] || fail "systemd-analyze verify: $out"
+    out=$(systemd-analyze verify "$copy/keynoded.service" 2>&1) && rm -rf "$copy" && [ -z "$out" ] ||
+        fail "systemd-analyze verify: $out"
 fi
 echo "layout of $root: ok"

@@ -9,14 +9,15 @@
 #include <thread>
 #include <unistd.h>
 
-#include <rapidjson/stringbuffer.h>
-#include <rapidjson/writer.h>
-
 #include "Crypto/TCCryptoUtil.h"
 #include "Mail/TCKnmsMailMessage.h"
 #include "Mail/TCKnmsRecords.h"
 
 using Record = KeynodeApi::TCKnmsWebApiRequestObject;
+
+TCKnmsServiceName ApiService() {
+    return TCKnmsServiceName::MakeLocalProcess("@keynodeweb.webapi", "");
+}
 
 TCKnmsMessage MakeApiMail(const ApiMail& request) {
     TCKnmsMailMessage<Record> mail(KeynodeApi::Knms_WebApiRequestMail, KNMS_SIGNAL_DATA, KNMS_MARKER_REQUEST);
@@ -25,32 +26,8 @@ TCKnmsMessage MakeApiMail(const ApiMail& request) {
     record.Field(Record::PATH) = request.path;
     record.Field(Record::METHOD) = request.method;
     record.Field(Record::BODY) = TCCryptoUtil::Base64Encode(request.body);
-    std::string params;
-    if (request.rawParams) {
-        params = *request.rawParams;
-    } else if (!request.params.empty()) {
-        rapidjson::StringBuffer buffer;
-        rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
-        writer.StartObject();
-        writer.Key("params");
-        writer.StartArray();
-        for (const auto& param : request.params) {
-            writer.StartObject();
-            writer.Key("name");
-            writer.String(param.first.c_str());
-            writer.Key("value_b64");
-            if (param.second.IsNull())
-                writer.Null();
-            else
-                writer.String(TCCryptoUtil::Base64Encode(param.second.get_Value()).c_str());
-            writer.EndObject();
-        }
-        writer.EndArray();
-        writer.EndObject();
-        params = buffer.GetString();
-    }
-    record.Field(Record::QUERY_PARAMS) = params.empty() ? std::string() : TCCryptoUtil::Base64Encode(params);
-    record.Field(Record::MAX_RESPONSE_SIZE) = request.maxSize;
+    record.Field(Record::QUERY_PARAMS) = std::string();
+    record.Field(Record::MAX_RESPONSE_SIZE) = 0;
     return mail.Message();
 }
 
@@ -74,13 +51,8 @@ ApiMailAnswer ReadApiAnswer(const TCKnmsMessage& reply) {
 
 ApiMailAnswer SendApiMail(TCKnmsServiceProxy& proxy, const ApiMail& request, int timeoutMs) {
     TCKnmsMessage mail = MakeApiMail(request);
-    std::string error;
-    if (!proxy.SendAndWait(TCKnmsServiceName::MakeLocalProcess("@keynodeweb.webapi", ""), mail, timeoutMs,
-                           &error)) {
-        ApiMailAnswer answer;
-        answer.error = error;
-        return answer;
-    }
+    ApiMailAnswer answer;
+    if (!proxy.SendAndWait(ApiService(), mail, timeoutMs, &answer.error)) return answer;
     return ReadApiAnswer(mail);
 }
 
@@ -95,20 +67,7 @@ RawMailSocket::RawMailSocket(const std::string& socketPath) {
     }
 }
 
-RawMailSocket::~RawMailSocket() {
-    if (m_Fd >= 0) ::close(m_Fd);
-}
-
-void RawMailSocket::write(const std::string& bytes) {
-    size_t done = 0;
-    while (m_Fd >= 0 && done < bytes.size()) {
-        const ssize_t n = ::send(m_Fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
-        if (n <= 0) return;
-        done += size_t(n);
-    }
-}
-
-bool RawMailSocket::closedWithin(int timeoutMs) {
+bool RawMailSocket::closedWithin(int timeoutMs, std::string* read) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     char buffer[4096];
     while (std::chrono::steady_clock::now() < deadline) {
@@ -116,33 +75,9 @@ bool RawMailSocket::closedWithin(int timeoutMs) {
         if (::poll(&p, 1, 50) <= 0) continue;
         const ssize_t n = ::recv(m_Fd, buffer, sizeof(buffer), 0);
         if (n <= 0) return true;
+        if (read) read->append(buffer, size_t(n));
     }
     return false;
-}
-
-std::string RawMailSocket::readFrame(int timeoutMs) {
-    std::string data;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (data.size() >= 4) {
-            const size_t size = (size_t(uint8_t(data[0])) << 24) | (size_t(uint8_t(data[1])) << 16) |
-                                (size_t(uint8_t(data[2])) << 8) | size_t(uint8_t(data[3]));
-            if (data.size() >= 4 + size) return data.substr(4, size);
-        }
-        pollfd p{m_Fd, POLLIN, 0};
-        if (::poll(&p, 1, 50) <= 0) continue;
-        char buffer[4096];
-        const ssize_t n = ::recv(m_Fd, buffer, sizeof(buffer), 0);
-        if (n <= 0) return std::string();
-        data.append(buffer, size_t(n));
-    }
-    return std::string();
-}
-
-std::string RawMailSocket::frame(const std::string& payload) {
-    const uint32_t size = uint32_t(payload.size());
-    std::string bytes{char(size >> 24), char(size >> 16), char(size >> 8), char(size)};
-    return bytes + payload;
 }
 
 MailDaemon::MailDaemon(const std::vector<std::string>& extraArgs) : m_Data(m_Dir.path() + "/data") {
@@ -170,8 +105,6 @@ MailDaemon::MailDaemon(const std::vector<std::string>& extraArgs) : m_Data(m_Dir
     if (m_SocketPath.empty()) throw std::runtime_error("keynoded did not start its mail router");
 }
 
-MailDaemon::~MailDaemon() = default;
-
 ProgramResult MailDaemon::ctl(std::vector<std::string> args) const {
     args.insert(args.begin(), {"--data-dir", m_Data});
     return RunProgram(KEYNODECTL_BIN, args);
@@ -180,8 +113,7 @@ ProgramResult MailDaemon::ctl(std::vector<std::string> args) const {
 bool MailDaemon::waitForService() {
     TCKnmsServiceProxy proxy(m_SocketPath);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const ApiMailAnswer answer = SendApiMail(proxy, {"cloud", "GET", "/api/v1/info/api"}, 2000);
-        if (answer.replied) return true;
+        if (SendApiMail(proxy, {"cloud", "GET", "/api/v1/info/api"}, 2000).replied) return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     return false;

@@ -1,42 +1,27 @@
 #pragma once
 #include <memory>
-#include <optional>
 #include <string>
-#include <utility>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <vector>
 
-#include "Accessories/TCNullTypes.h"
-#include "DaemonProcess.h"
 #include "Mail/TCKnmsServiceProxy.h"
-#include "RunProgram.h"
+#include "Process.h"
 
-// One API request as a mail; params in the order sent, a null value meaning an entry without value.
+// One API request as a mail.
 struct ApiMail {
-    using Params = std::vector<std::pair<std::string, Accessories::TCNullTypes<std::string>>>;
-    ApiMail(std::string user, std::string method, std::string path, std::string body = "", Params params = {},
-            std::optional<std::string> rawParams = std::nullopt, int maxSize = 0)
-        : user(std::move(user)), method(std::move(method)), path(std::move(path)), body(std::move(body)),
-          params(std::move(params)), rawParams(std::move(rawParams)), maxSize(maxSize) {}
-
-    std::string user;
-    std::string method;
-    std::string path;
-    std::string body;
-    Params params;
-    std::optional<std::string> rawParams; // sent as the decoded parameter document instead of params
-    int maxSize = 0;
+    std::string user, method, path, body = {};
 };
 
 // What came back: a reply (status, decoded body), an error reply (errorText) or nothing (error).
 struct ApiMailAnswer {
-    bool replied = false;
-    bool errorReply = false;
+    bool replied = false, errorReply = false;
     int status = 0;
-    std::string body;
-    std::string errorText;
-    std::string error;
+    std::string body, errorText, error;
 };
 
+// The API's name on the router.
+TCKnmsServiceName ApiService();
 TCKnmsMessage MakeApiMail(const ApiMail& request);
 ApiMailAnswer ReadApiAnswer(const TCKnmsMessage& reply);
 ApiMailAnswer SendApiMail(TCKnmsServiceProxy& proxy, const ApiMail& request, int timeoutMs = 10000);
@@ -45,14 +30,15 @@ ApiMailAnswer SendApiMail(TCKnmsServiceProxy& proxy, const ApiMail& request, int
 class RawMailSocket {
 public:
     explicit RawMailSocket(const std::string& socketPath);
-    ~RawMailSocket();
+    ~RawMailSocket() { ::close(m_Fd); }
     bool connected() const { return m_Fd >= 0; }
-    void write(const std::string& bytes);
-    // True when the router closed the connection within the time-out.
-    bool closedWithin(int timeoutMs);
-    // The next whole frame's payload, or "" on time-out or close.
-    std::string readFrame(int timeoutMs);
-    static std::string frame(const std::string& payload);
+    void write(const std::string& bytes) { ::send(m_Fd, bytes.data(), bytes.size(), MSG_NOSIGNAL); }
+    // True when the router closed the connection within the time-out; what it sent before goes to `read`.
+    bool closedWithin(int timeoutMs, std::string* read = nullptr);
+    static std::string frame(const std::string& payload) {
+        const uint32_t size = uint32_t(payload.size());
+        return std::string{char(size >> 24), char(size >> 16), char(size >> 8), char(size)} + payload;
+    }
 
 private:
     int m_Fd = -1;
@@ -66,9 +52,7 @@ private:
 class MailDaemon {
 public:
     explicit MailDaemon(const std::vector<std::string>& extraArgs = {});
-    ~MailDaemon();
 
-    const std::string& dataDir() const { return m_Data; }
     const std::string& socketPath() const { return m_SocketPath; }
     ProgramResult ctl(std::vector<std::string> args) const;
     // Waits until the API has registered with the router; false when it did not within 10 s.

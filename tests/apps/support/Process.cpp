@@ -1,14 +1,17 @@
-#include "DaemonProcess.h"
+#include "Process.h"
 
 #include <chrono>
 #include <csignal>
+#include <filesystem>
 #include <poll.h>
+#include <sstream>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
-DaemonProcess::DaemonProcess(const std::string& program, const std::vector<std::string>& args) {
+DaemonProcess::DaemonProcess(const std::string& program, const std::vector<std::string>& args,
+                             bool withStderr) {
     int fds[2];
     if (pipe(fds) != 0) throw std::runtime_error("pipe failed");
     std::vector<char*> argv{const_cast<char*>(program.c_str())};
@@ -18,6 +21,7 @@ DaemonProcess::DaemonProcess(const std::string& program, const std::vector<std::
     m_Pid = fork();
     if (m_Pid == 0) {
         dup2(fds[1], STDOUT_FILENO);
+        if (withStderr) dup2(fds[1], STDERR_FILENO);
         close(fds[0]);
         close(fds[1]);
         execv(program.c_str(), argv.data());
@@ -33,7 +37,7 @@ DaemonProcess::~DaemonProcess() {
         kill(m_Pid, SIGKILL);
         waitpid(m_Pid, nullptr, 0);
     }
-    if (m_Out >= 0) close(m_Out);
+    close(m_Out);
 }
 
 std::string DaemonProcess::readLine(int timeoutMs) {
@@ -55,9 +59,16 @@ std::string DaemonProcess::readLine(int timeoutMs) {
     }
 }
 
+std::string DaemonProcess::readToEnd() {
+    char buffer[4096];
+    for (ssize_t n; (n = read(m_Out, buffer, sizeof buffer)) > 0;)
+        m_Pending.append(buffer, size_t(n));
+    return std::move(m_Pending);
+}
+
 int DaemonProcess::stop(int signal, int timeoutMs) {
     if (m_Pid <= 0) return -1;
-    kill(m_Pid, signal);
+    if (signal != 0) kill(m_Pid, signal);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     int status = 0;
     while (std::chrono::steady_clock::now() < deadline) {
@@ -68,4 +79,31 @@ int DaemonProcess::stop(int signal, int timeoutMs) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return -1;
+}
+
+ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args) {
+    DaemonProcess process(program, args, true);
+    ProgramResult result;
+    result.output = process.readToEnd();
+    result.exitCode = process.stop(0, 120000);
+    return result;
+}
+
+std::vector<std::string> Words(const std::string& line) {
+    std::vector<std::string> words;
+    std::istringstream in(line);
+    for (std::string word; in >> word;)
+        words.push_back(word);
+    return words;
+}
+
+TempDir::TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "keynode-test-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+    m_Path = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(m_Path, ec);
 }
