@@ -6,21 +6,49 @@
 #include "DB/TCDatabase.h"
 #include "Host/TCException.h"
 #include "TestDatabase.h"
-#include "TestSchema.h"
 
-#include <filesystem>
+#include <atomic>
+#include <fstream>
 #include <functional>
 #include <future>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
+
+extern char** environ;
 
 using Accessories::TCNullTypes;
 using Accessories::TCRecordID;
 using DB::TCDBOrder;
 using DB::TCDBParam;
 using DB::TCDBWhere;
-using DB::TEDBChangeType;
 using Names_t = std::vector<std::string>;
 using namespace TestSchema;
+
+namespace {
+
+std::string MessageOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const TCException& e) {
+        return e.GetHostMessage();
+    }
+    return "(no exception)";
+}
+
+void Rename(int64_t id, const std::string& name) {
+    auto row = DB::TCDBBasicTable(Widgets::SPEC).SelectPrimary(TCRecordID(id));
+    row.Field(Widgets::NAME).set_AsString(name);
+    row.Save();
+}
+
+std::string NameOf(int64_t id) {
+    auto row = DB::TCDBBasicTable(Widgets::SPEC).SelectPrimary(TCRecordID(id));
+    return row.IsEnd() ? std::string("gone") : row.Field(Widgets::NAME).get_AsString();
+}
+
+} // namespace
 
 using IteratorTest = DatabaseTest;
 
@@ -28,7 +56,8 @@ TEST_F(IteratorTest, ValuesOfEveryTypeRoundTrip) {
     DB::TCDBBasicTable widgets(Widgets::SPEC);
     DB::TCDBAutoObject row;
     widgets.CreateObject(row);
-    row.Field(Widgets::NAME).set_AsString(std::string("it's \"quoted\"\0with zero", 24));
+    const std::string name("it's \"quoted\"\0with zero", 24);
+    row.Field(Widgets::NAME).set_AsString(name);
     row.Field(Widgets::SIZE).set_AsBigInt(int64_t(1) << 40);
     row.Field(Widgets::WEIGHT).set_AsReal(2.25);
     row.Field(Widgets::ACTIVE).set_AsBool(false);
@@ -40,7 +69,7 @@ TEST_F(IteratorTest, ValuesOfEveryTypeRoundTrip) {
 
     auto read = widgets.SelectPrimary(row.get_ID());
     ASSERT_EQ(read.get_RowCount(), 1u);
-    EXPECT_EQ(read.Field(Widgets::NAME).get_AsString(), std::string("it's \"quoted\"\0with zero", 24));
+    EXPECT_EQ(read.Field(Widgets::NAME).get_AsString(), name);
     EXPECT_EQ(read.Field(Widgets::SIZE).get_AsBigInt(), int64_t(1) << 40);
     EXPECT_DOUBLE_EQ(read.Field(Widgets::WEIGHT).get_AsReal(), 2.25);
     EXPECT_FALSE(read.Field(Widgets::ACTIVE).get_AsBool());
@@ -53,7 +82,7 @@ TEST_F(IteratorTest, ValuesOfEveryTypeRoundTrip) {
     EXPECT_EQ(read.get_ID(), row.get_ID());
 }
 
-TEST_F(IteratorTest, NewRowTakesDefaultsForColumnsNotSet) {
+TEST_F(IteratorTest, NewRowsTakeDefaultsAndSavesWriteOnlyChangedColumns) {
     DB::TCDBBasicTable widgets(Widgets::SPEC);
     DB::TCDBAutoObject row;
     widgets.CreateObject(row);
@@ -61,71 +90,50 @@ TEST_F(IteratorTest, NewRowTakesDefaultsForColumnsNotSet) {
     EXPECT_EQ(row.Field(Widgets::COLOR).get_AsString(), "grey") << "defaults are visible right after Save";
     EXPECT_TRUE(row.Field(Widgets::ACTIVE).get_AsBool());
     EXPECT_TRUE(row.Field(Widgets::SIZE).get_AsNullInt().IsNull());
-    auto read = widgets.SelectPrimary(row.get_ID());
-    EXPECT_EQ(read.Field(Widgets::COLOR).get_AsString(), "grey");
-    EXPECT_EQ(read.Field(Widgets::NAME).get_AsString(), "");
-
+    EXPECT_EQ(widgets.SelectPrimary(row.get_ID()).Field(Widgets::COLOR).get_AsString(), "grey");
     const TCRecordID id = row.get_ID();
     row.Field(Widgets::NAME).set_AsString("second");
     row.Save(); // saving the new row again updates it
     EXPECT_EQ(row.get_ID(), id);
-    EXPECT_EQ(WidgetNames(), (std::vector<std::string>{"second"}));
-}
+    EXPECT_EQ(WidgetNames(), (Names_t{"second"}));
 
-TEST_F(IteratorTest, SaveWritesOnlyTheChangedColumns) {
-    const TCRecordID id(AddWidget("w", 1));
-    DB::TCDBBasicTable widgets(Widgets::SPEC);
     auto first = widgets.SelectPrimary(id);
     auto second = widgets.SelectPrimary(id);
     first.Field(Widgets::NAME).set_AsString("renamed");
     first.Save();
     second.Field(Widgets::SIZE).set_AsInteger(9);
     second.Save(); // must not write its stale NAME back
+    EXPECT_EQ(NameOf(id.get_ID()), "renamed");
+    EXPECT_EQ(widgets.SelectPrimary(id).Field(Widgets::SIZE).get_AsInteger(), 9);
 
-    auto read = widgets.SelectPrimary(id);
-    EXPECT_EQ(read.Field(Widgets::NAME).get_AsString(), "renamed");
-    EXPECT_EQ(read.Field(Widgets::SIZE).get_AsInteger(), 9);
-}
-
-TEST_F(IteratorTest, RowsAreReadWhenTheSelectRuns) {
-    AddWidget("a");
-    AddWidget("b");
-    DB::TCDBBasicTable widgets(Widgets::SPEC);
+    // Rows are read when the select runs.
     auto rows = widgets.Select("*", TCDBWhere(), DB::TCDBOrder(Widgets::NAME));
-    EXPECT_EQ(widgets.DeleteWhere(TCDBWhere()), 2);
-    EXPECT_EQ(Names(std::move(rows)), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(widgets.DeleteWhere(TCDBWhere()), 1);
+    EXPECT_EQ(Names(std::move(rows)), (Names_t{"renamed"}));
 }
 
-TEST(IteratorMisuse, EndAndStaleRowsThrow) {
+TEST_F(IteratorTest, MisuseChangedKeysAndDeletedRowsFailDeletesCountAndCascade) {
     DB::TCDBIterator empty;
     EXPECT_TRUE(empty.IsEnd());
     EXPECT_EQ(empty.get_RowCount(), 0u);
     EXPECT_THROW(empty.Field(Widgets::NAME), TCException);
     EXPECT_THROW(empty.Save(), TCException);
     EXPECT_TRUE(empty.get_ExternalID().IsNull());
-}
 
-TEST_F(IteratorTest, ChangingAKeyOrADeletedRowFails) {
     const TCRecordID id(AddWidget("w"));
     DB::TCDBBasicTable widgets(Widgets::SPEC);
     auto keyChange = widgets.SelectPrimary(id);
     keyChange.Field(Widgets::ID).set_AsInteger(1234);
     EXPECT_THROW(keyChange.Save(), TCException);
-
     auto stale = widgets.SelectPrimary(id);
     widgets.DeleteWhere(Widgets::ID == id);
     stale.Field(Widgets::NAME).set_AsString("gone");
     EXPECT_THROW(stale.Save(), TCException);
     EXPECT_EQ(CountRows(Widgets::SPEC), 0);
-}
-
-TEST_F(IteratorTest, DeleteCountsThisTableAndCascadesToDependents) {
-    const int64_t a = AddWidget("a");
-    const int64_t b = AddWidget("b");
+    const int64_t a = AddWidget("a"), b = AddWidget("b");
     AddPart(a, "a1");
     AddPart(a, "a2");
     AddPart(b, "b1");
-    DB::TCDBBasicTable widgets(Widgets::SPEC);
     EXPECT_EQ(widgets.DeleteWhere(Widgets::ID == a), 1);
     EXPECT_EQ(CountRows(Parts::SPEC), 1);
     EXPECT_EQ(CountRows(Parts::SPEC, Parts::WIDGET == b), 1);
@@ -146,120 +154,97 @@ protected:
     int64_t m_A = 0, m_B = 0, m_C = 0, m_D = 0, m_E = 0;
 };
 
-TEST_F(WhereTest, ComparisonsWithValues) {
-    EXPECT_EQ(WidgetNames(Widgets::SIZE == 2), (Names_t{"b"}));
-    EXPECT_EQ(WidgetNames(Widgets::SIZE != 2), (Names_t{"a", "c", "d", "e"})) << "a null size differs from 2";
-    EXPECT_EQ(WidgetNames(Widgets::SIZE < 3), (Names_t{"a", "b"}));
-    EXPECT_EQ(WidgetNames(Widgets::SIZE <= 3), (Names_t{"a", "b", "c"}));
-    EXPECT_EQ(WidgetNames(Widgets::SIZE > 3), (Names_t{"e"}));
-    EXPECT_EQ(WidgetNames(Widgets::SIZE >= 3), (Names_t{"c", "e"}));
-    EXPECT_EQ(WidgetNames(Widgets::NAME == "c"), (Names_t{"c"}));
-}
-
-TEST_F(WhereTest, ComparisonsWithNull) {
+TEST_F(WhereTest, ConditionsSelectTheRightRows) {
     const TCDBParam null;
-    EXPECT_EQ(WidgetNames(Widgets::SIZE == null), (Names_t{"d"}));
-    EXPECT_EQ(WidgetNames(Widgets::SIZE != null), (Names_t{"a", "b", "c", "e"}));
-    EXPECT_EQ(WidgetNames(Widgets::SIZE.IsNull()), (Names_t{"d"}));
-    EXPECT_EQ(WidgetNames(Widgets::SIZE.IsNotNull()), (Names_t{"a", "b", "c", "e"}));
-    EXPECT_TRUE(WidgetNames(Widgets::SIZE < null).empty());
-    EXPECT_TRUE(WidgetNames(Widgets::SIZE >= null).empty());
-    EXPECT_EQ(WidgetNames(Widgets::OWNER == TCDBParam(TCRecordID())).size(), 5u)
-        << "a null record ID is null";
-}
-
-TEST_F(WhereTest, AndOrKeepTheirGrouping) {
-    // Pasted together without parentheses this would read "1 OR (2 AND NOT a)" and also give a.
-    EXPECT_EQ(WidgetNames((Widgets::SIZE == 1 || Widgets::SIZE == 2) && Widgets::NAME != "a"),
-              (Names_t{"b"}));
-    EXPECT_EQ(WidgetNames(Widgets::SIZE == 1 || (Widgets::SIZE == 2 && Widgets::NAME == "x")),
-              (Names_t{"a"}));
-    EXPECT_EQ(WidgetNames(DB::Brackets(Widgets::SIZE == 5 || Widgets::SIZE == 1) && Widgets::SIZE > 1),
-              (Names_t{"e"}));
-
-    TCDBWhere appended = Widgets::SIZE >= 2 || Widgets::SIZE.IsNull();
-    appended << (Widgets::NAME != "c");
-    EXPECT_EQ(WidgetNames(appended), (Names_t{"b", "d", "e"}));
-}
-
-TEST_F(WhereTest, EmptySidesAreDropped) {
-    TCDBWhere built;
-    EXPECT_TRUE(built.IsEmpty());
-    built << TCDBWhere();
-    EXPECT_EQ(WidgetNames(built).size(), 5u);
-    built = built || Widgets::SIZE == 1;
-    built = built || Widgets::SIZE == 3;
-    EXPECT_EQ(WidgetNames(built), (Names_t{"a", "c"}));
-    EXPECT_EQ(WidgetNames(TCDBWhere() && Widgets::SIZE == 2), (Names_t{"b"}));
-    EXPECT_TRUE(DB::Brackets(TCDBWhere()).IsEmpty());
-}
-
-// A key that is never null may be left out of the SQL, but it must still combine as "true".
-TEST_F(WhereTest, AKeyTestIsTrueForEveryRowInEveryCombination) {
-    const TCDBWhere key = Widgets::ID.IsNotNull();
-    EXPECT_TRUE(key.IsAlwaysTrue());
-    EXPECT_EQ(WidgetNames(key).size(), 5u);
-    EXPECT_EQ(WidgetNames(key && Widgets::SIZE == 2), (Names_t{"b"}));
-    EXPECT_EQ(WidgetNames(DB::Brackets(Widgets::SIZE < 3 && key)), (Names_t{"a", "b"}));
-    EXPECT_EQ(WidgetNames(Widgets::SIZE == 2 || key).size(), 5u);
-    EXPECT_EQ(WidgetNames(Widgets::ID.IsNull()).size(), 0u);
-    DB::TCDBBasicTable widgets(Widgets::SPEC);
-    EXPECT_EQ(widgets.SelectCount("*", key), 5);
-    EXPECT_EQ(widgets.SelectCount("*", key && Widgets::SIZE.IsNull()), 1);
-}
-
-TEST_F(WhereTest, InAndNotInWithSetsOfIDs) {
-    const std::set<TCRecordID> ac{TCRecordID(m_A), TCRecordID(m_C), TCRecordID()};
-    EXPECT_EQ(WidgetNames(Widgets::ID.In(ac)), (Names_t{"a", "c"}));
-    EXPECT_EQ(WidgetNames(Widgets::ID.NotIn(ac)), (Names_t{"b", "d", "e"}));
-    EXPECT_TRUE(WidgetNames(Widgets::ID.In(std::set<TCRecordID>())).empty());
-    EXPECT_TRUE(WidgetNames(Widgets::ID.In({TCRecordID()})).empty()) << "only null IDs make an empty set";
-    EXPECT_EQ(WidgetNames(Widgets::ID.NotIn(std::set<TCRecordID>())).size(), 5u);
-    // An empty set keeps its meaning inside a combination instead of vanishing.
-    EXPECT_EQ(WidgetNames(Widgets::SIZE == 1 || Widgets::ID.NotIn(std::set<TCRecordID>())).size(), 5u);
-    EXPECT_EQ(WidgetNames(Widgets::ID.In(std::set<TCRecordID>()) || Widgets::SIZE == 1), (Names_t{"a"}));
-    // Null columns are in no set.
-    EXPECT_EQ(WidgetNames(Widgets::SIZE.NotIn({TCRecordID(1), TCRecordID(2)})), (Names_t{"c", "d", "e"}));
-
+    const std::set<TCRecordID> ac{TCRecordID(m_A), TCRecordID(m_C), TCRecordID()}, none;
     std::set<TCRecordID> many{TCRecordID(m_B), TCRecordID(m_E)};
     for (int64_t id = 1000; id < 1300; ++id)
         many.insert(TCRecordID(id));
-    EXPECT_EQ(WidgetNames(Widgets::ID.In(many)), (Names_t{"b", "e"}));
-    EXPECT_EQ(WidgetNames(Widgets::ID.NotIn(many)), (Names_t{"a", "c", "d"}));
-}
-
-TEST_F(WhereTest, InAndNotInWithSubSelects) {
+    TCDBWhere appended = Widgets::SIZE >= 2 || Widgets::SIZE.IsNull();
+    appended << (Widgets::NAME != "c");
+    TCDBWhere built;
+    built << TCDBWhere();
+    EXPECT_TRUE(built.IsEmpty());
+    const TCDBWhere key = Widgets::ID.IsNotNull(); // never null: left out of the SQL, but still "true"
+    EXPECT_TRUE(key.IsAlwaysTrue());
+    EXPECT_TRUE(DB::Brackets(TCDBWhere()).IsEmpty());
+    DB::TCDBBasicTable parts(Parts::SPEC);
     AddPart(m_A, "x");
     AddPart(m_C, "x");
     AddPart(m_C, "y");
     AddPart(m_E, "y");
-    DB::TCDBBasicTable parts(Parts::SPEC);
-    EXPECT_EQ(WidgetNames(Widgets::ID.In(parts.GetSelect(Parts::WIDGET, Parts::LABEL == "x"))),
-              (Names_t{"a", "c"}));
-    EXPECT_EQ(WidgetNames(Widgets::ID.NotIn(parts.GetSelect(Parts::WIDGET, Parts::LABEL == "y"))),
-              (Names_t{"a", "b", "d"}));
-    EXPECT_EQ(WidgetNames(Widgets::ID.In(parts.GetSelect(Parts::WIDGET, TCDBWhere())) && Widgets::SIZE > 1),
-              (Names_t{"c", "e"}));
-
-    // The sub-select yields sizes 1, 2, 3 and a null; the null must not empty the NOT IN.
+    const Names_t all{"a", "b", "c", "d", "e"};
+    const struct {
+        const char* what;
+        TCDBWhere where;
+        Names_t expected;
+    } cases[] = {
+        {"==", Widgets::SIZE == 2, {"b"}},
+        {"!= keeps null", Widgets::SIZE != 2, {"a", "c", "d", "e"}},
+        {"<", Widgets::SIZE < 3, {"a", "b"}},
+        {"<=", Widgets::SIZE <= 3, {"a", "b", "c"}},
+        {">", Widgets::SIZE > 3, {"e"}},
+        {">=", Widgets::SIZE >= 3, {"c", "e"}},
+        {"text", Widgets::NAME == "c", {"c"}},
+        {"== null", Widgets::SIZE == null, {"d"}},
+        {"!= null", Widgets::SIZE != null, {"a", "b", "c", "e"}},
+        {"IsNull", Widgets::SIZE.IsNull(), {"d"}},
+        {"IsNotNull", Widgets::SIZE.IsNotNull(), {"a", "b", "c", "e"}},
+        {"< null", Widgets::SIZE < null, {}},
+        {">= null", Widgets::SIZE >= null, {}},
+        {"null record ID", Widgets::OWNER == TCDBParam(TCRecordID()), all},
+        // Pasted together without parentheses this would read "1 OR (2 AND NOT a)" and also give a.
+        {"(or) and", (Widgets::SIZE == 1 || Widgets::SIZE == 2) && Widgets::NAME != "a", {"b"}},
+        {"or (and)", Widgets::SIZE == 1 || (Widgets::SIZE == 2 && Widgets::NAME == "x"), {"a"}},
+        {"brackets", DB::Brackets(Widgets::SIZE == 5 || Widgets::SIZE == 1) && Widgets::SIZE > 1, {"e"}},
+        {"appended", appended, {"b", "d", "e"}},
+        {"empty", built, all},
+        {"empty or", (built || Widgets::SIZE == 1) || Widgets::SIZE == 3, {"a", "c"}},
+        {"empty and", TCDBWhere() && Widgets::SIZE == 2, {"b"}},
+        {"key", key, all},
+        {"key and", key && Widgets::SIZE == 2, {"b"}},
+        {"and key", DB::Brackets(Widgets::SIZE < 3 && key), {"a", "b"}},
+        {"or key", Widgets::SIZE == 2 || key, all},
+        {"key is null", Widgets::ID.IsNull(), {}},
+        {"in", Widgets::ID.In(ac), {"a", "c"}},
+        {"not in", Widgets::ID.NotIn(ac), {"b", "d", "e"}},
+        {"in empty", Widgets::ID.In(none), {}},
+        {"in null IDs only", Widgets::ID.In({TCRecordID()}), {}},
+        {"not in empty", Widgets::ID.NotIn(none), all},
+        // An empty set keeps its meaning inside a combination instead of vanishing.
+        {"or not in empty", Widgets::SIZE == 1 || Widgets::ID.NotIn(none), all},
+        {"in empty or", Widgets::ID.In(none) || Widgets::SIZE == 1, {"a"}},
+        {"null is in no set", Widgets::SIZE.NotIn({TCRecordID(1), TCRecordID(2)}), {"c", "d", "e"}},
+        {"in many", Widgets::ID.In(many), {"b", "e"}},
+        {"not in many", Widgets::ID.NotIn(many), {"a", "c", "d"}},
+        {"in select", Widgets::ID.In(parts.GetSelect(Parts::WIDGET, Parts::LABEL == "x")), {"a", "c"}},
+        {"not in select",
+         Widgets::ID.NotIn(parts.GetSelect(Parts::WIDGET, Parts::LABEL == "y")),
+         {"a", "b", "d"}},
+        {"in select and",
+         Widgets::ID.In(parts.GetSelect(Parts::WIDGET, TCDBWhere())) && Widgets::SIZE > 1,
+         {"c", "e"}},
+        // The sub-select yields sizes 1, 2, 3 and a null; the null must not empty the NOT IN.
+        {"not in select with null",
+         Widgets::SIZE.NotIn(
+             DB::TCDBBasicTable(Widgets::SPEC).GetSelect(Widgets::SIZE, Widgets::NAME <= "d")),
+         {"d", "e"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(WidgetNames(c.where), c.expected);
+    }
     DB::TCDBBasicTable widgets(Widgets::SPEC);
-    EXPECT_EQ(WidgetNames(Widgets::SIZE.NotIn(widgets.GetSelect(Widgets::SIZE, Widgets::NAME <= "d"))),
-              (Names_t{"d", "e"}));
+    EXPECT_EQ(widgets.SelectCount("*", TCDBWhere()), 5);
+    EXPECT_EQ(widgets.SelectCount("*", Widgets::SIZE > 1), 3);
+    EXPECT_EQ(widgets.SelectCount("*", key), 5);
+    EXPECT_EQ(widgets.SelectCount("*", key && Widgets::SIZE.IsNull()), 1);
+    EXPECT_EQ(Names(widgets.SelectPrimary(TCRecordID(m_D))), (Names_t{"d"}));
+    EXPECT_TRUE(widgets.SelectPrimary(TCRecordID()).IsEnd());
+    EXPECT_EQ(widgets.SelectAll().get_RowCount(), 5u);
 }
 
-TEST_F(WhereTest, OrderByCombinedColumns) {
-    AddWidget("f", 2);
-    AddWidget("0", 2);
-    const TCDBOrder bySizeThenName = TCDBOrder(Widgets::SIZE, true) + TCDBOrder(Widgets::NAME);
-    EXPECT_EQ(WidgetNames(Widgets::SIZE.IsNotNull(), bySizeThenName),
-              (Names_t{"e", "c", "0", "b", "f", "a"}));
-    const TCDBOrder bySizeThenNameDown = TCDBOrder(Widgets::SIZE) + TCDBOrder(Widgets::NAME, true);
-    EXPECT_EQ(WidgetNames(Widgets::SIZE.IsNotNull(), bySizeThenNameDown),
-              (Names_t{"a", "f", "b", "0", "c", "e"}));
-    EXPECT_EQ((TCDBOrder() + TCDBOrder(Widgets::NAME)).get_Sql(), TCDBOrder(Widgets::NAME).get_Sql());
-}
-
-TEST_F(WhereTest, SelectTopPagesThroughRows) {
+TEST_F(WhereTest, OrdersAndPages) {
     DB::TCDBBasicTable widgets(Widgets::SPEC);
     const TCDBOrder byName(Widgets::NAME);
     EXPECT_EQ(Names(widgets.SelectTop("*", 2, TCDBWhere(), byName)), (Names_t{"a", "b"}));
@@ -269,15 +254,16 @@ TEST_F(WhereTest, SelectTopPagesThroughRows) {
     EXPECT_EQ(Names(widgets.SelectTop("*", 0, TCDBWhere(), byName, 3)), (Names_t{"d", "e"}))
         << "0 = no limit";
     EXPECT_EQ(Names(widgets.SelectTop("*", 2, Widgets::SIZE.IsNotNull(), byName, 1)), (Names_t{"b", "c"}));
-}
 
-TEST_F(WhereTest, CountAndPrimaryKey) {
-    DB::TCDBBasicTable widgets(Widgets::SPEC);
-    EXPECT_EQ(widgets.SelectCount("*", TCDBWhere()), 5);
-    EXPECT_EQ(widgets.SelectCount("*", Widgets::SIZE > 1), 3);
-    EXPECT_EQ(Names(widgets.SelectPrimary(TCRecordID(m_D))), (Names_t{"d"}));
-    EXPECT_TRUE(widgets.SelectPrimary(TCRecordID()).IsEnd());
-    EXPECT_EQ(widgets.SelectAll().get_RowCount(), 5u);
+    AddWidget("f", 2);
+    AddWidget("0", 2);
+    EXPECT_EQ(
+        WidgetNames(Widgets::SIZE.IsNotNull(), TCDBOrder(Widgets::SIZE, true) + TCDBOrder(Widgets::NAME)),
+        (Names_t{"e", "c", "0", "b", "f", "a"}));
+    EXPECT_EQ(
+        WidgetNames(Widgets::SIZE.IsNotNull(), TCDBOrder(Widgets::SIZE) + TCDBOrder(Widgets::NAME, true)),
+        (Names_t{"a", "f", "b", "0", "c", "e"}));
+    EXPECT_EQ((TCDBOrder() + TCDBOrder(Widgets::NAME)).get_Sql(), TCDBOrder(Widgets::NAME).get_Sql());
 }
 
 class RightsTest : public DatabaseTest {
@@ -299,15 +285,13 @@ protected:
     TCRecordID m_A, m_B, m_C;
 };
 
-TEST_F(RightsTest, FilterKeepsRowsGrantedAtLeastTheLevel) {
+TEST_F(RightsTest, FilterKeepsRowsGrantedAtLeastTheLevelInEverySelect) {
     EXPECT_EQ(Visible(m_User, DB::RECORD_RIGHT_SEE), (Names_t{"a", "b"}));
     EXPECT_EQ(Visible(m_User, DB::RECORD_RIGHT_CHANGE), (Names_t{"b"}));
     EXPECT_TRUE(Visible(TCRecordID(8), DB::RECORD_RIGHT_SEE).empty());
     EXPECT_EQ(Visible(m_User, 0), (Names_t{"a", "b", "c"})) << "level 0 removes the filter";
     EXPECT_EQ(Visible(m_User, DB::RECORD_RIGHT_SEE, Widgets::NAME != "a"), (Names_t{"b"}));
-}
 
-TEST_F(RightsTest, FilterAppliesToCountsPagesAndSubSelects) {
     DB::TCDBBasicTable widgets(Widgets::SPEC);
     widgets.SetFilterByUserRights(m_User, DB::RECORD_RIGHT_SEE);
     EXPECT_EQ(widgets.SelectCount("*", TCDBWhere()), 2);
@@ -316,78 +300,61 @@ TEST_F(RightsTest, FilterAppliesToCountsPagesAndSubSelects) {
     EXPECT_EQ(WidgetNames(Widgets::ID.NotIn(widgets.GetSelect(Widgets::ID, TCDBWhere()))), (Names_t{"c"}));
 }
 
-TEST_F(RightsTest, GrantReplacesAndRevokeRemoves) {
-    DB::GrantRecordRight(m_User, WIDGETS_TABLE_ID, m_A, DB::RECORD_RIGHT_CHANGE);
-    EXPECT_EQ(Visible(m_User, DB::RECORD_RIGHT_CHANGE), (Names_t{"a", "b"}));
-    DB::GrantRecordRight(m_User, WIDGETS_TABLE_ID, m_A, DB::RECORD_RIGHT_SEE);
-    EXPECT_EQ(Visible(m_User, DB::RECORD_RIGHT_CHANGE), (Names_t{"b"}));
-    DB::RevokeRecordRight(m_User, WIDGETS_TABLE_ID, m_B);
-    EXPECT_EQ(Visible(m_User, DB::RECORD_RIGHT_SEE), (Names_t{"a"}));
-    EXPECT_NO_THROW(DB::RevokeRecordRight(m_User, WIDGETS_TABLE_ID, m_C));
-}
-
-TEST_F(RightsTest, GrantsOnlyOnExistingRows) {
-    EXPECT_THROW(DB::GrantRecordRight(m_User, WIDGETS_TABLE_ID, TCRecordID(9999), 1), TCException);
-    EXPECT_THROW(DB::GrantRecordRight(m_User, 12345, m_A, 1), TCException);
-    EXPECT_THROW(DB::GrantRecordRight(m_User, WIDGETS_TABLE_ID, m_A, 0), TCException);
-    EXPECT_THROW(DB::GrantRecordRight(TCRecordID(), WIDGETS_TABLE_ID, m_A, 1), TCException);
-}
-
-TEST_F(RightsTest, RightsGoWithTheirRowsIncludingCascades) {
+TEST_F(RightsTest, RightsGoWithTheirRowsGrantReplacesRevokeRemovesAndBadGrantsFail) {
     const TCRecordID part(AddPart(m_A.get_ID(), "p"));
     DB::GrantRecordRight(m_User, PARTS_TABLE_ID, part, DB::RECORD_RIGHT_SEE);
     ASSERT_EQ(CountRows(UserRecordRights::SPEC), 3);
     DB::TCDBBasicTable(Widgets::SPEC).DeleteWhere(Widgets::ID == m_A);
-    EXPECT_EQ(CountRows(UserRecordRights::SPEC), 1);
+    EXPECT_EQ(CountRows(UserRecordRights::SPEC), 1) << "the part went with its widget";
     EXPECT_EQ(CountRows(UserRecordRights::SPEC, UserRecordRights::RECORD_ID == m_B), 1);
+
+    DB::GrantRecordRight(m_User, WIDGETS_TABLE_ID, m_C, DB::RECORD_RIGHT_CHANGE);
+    EXPECT_EQ(Visible(m_User, DB::RECORD_RIGHT_CHANGE), (Names_t{"b", "c"}));
+    DB::GrantRecordRight(m_User, WIDGETS_TABLE_ID, m_C, DB::RECORD_RIGHT_SEE);
+    EXPECT_EQ(Visible(m_User, DB::RECORD_RIGHT_CHANGE), (Names_t{"b"}));
+    DB::RevokeRecordRight(m_User, WIDGETS_TABLE_ID, m_B);
+    EXPECT_EQ(Visible(m_User, DB::RECORD_RIGHT_SEE), (Names_t{"c"}));
+    EXPECT_NO_THROW(DB::RevokeRecordRight(m_User, WIDGETS_TABLE_ID, m_B));
+
+    EXPECT_THROW(DB::GrantRecordRight(m_User, WIDGETS_TABLE_ID, TCRecordID(9999), 1), TCException);
+    EXPECT_THROW(DB::GrantRecordRight(m_User, 12345, m_C, 1), TCException);
+    EXPECT_THROW(DB::GrantRecordRight(m_User, WIDGETS_TABLE_ID, m_C, 0), TCException);
+    EXPECT_THROW(DB::GrantRecordRight(TCRecordID(), WIDGETS_TABLE_ID, m_C, 1), TCException);
 }
 
 namespace {
 
-int64_t AddWidgetWithExternalID(const std::string& name, const std::string& externalID) {
-    DB::TCDBBasicTable widgets(Widgets::SPEC);
+// A widget, or a part of `widget` when one is given.
+int64_t AddWithExternalID(const std::string& externalID, const std::string& name, int64_t widget = 0) {
     DB::TCDBAutoObject row;
-    widgets.CreateObject(row);
-    row.Field(Widgets::NAME).set_AsString(name);
+    DB::TCDBBasicTable(widget != 0 ? Parts::SPEC : Widgets::SPEC).CreateObject(row);
+    if (widget != 0)
+        row.Field(Parts::WIDGET).set_AsRecordID(TCRecordID(widget));
+    else
+        row.Field(Widgets::NAME).set_AsString(name);
     row.SetExternalID(externalID);
     row.Save();
     EXPECT_EQ(row.get_ExternalID().get_Value(""), externalID);
     return row.get_ID().get_ID();
 }
 
-std::string MessageOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const TCException& e) {
-        return e.GetHostMessage();
-    }
-    return "(no exception)";
-}
-
 } // namespace
 
 using ExternalIDTest = DatabaseTest;
 
-TEST_F(ExternalIDTest, RowsAreFoundByTheirExternalID) {
-    const int64_t a = AddWidgetWithExternalID("a", "ext-a");
-    AddWidgetWithExternalID("b", "ext-b");
+TEST_F(ExternalIDTest, RowsAreFoundByTheirExternalIDSelectsFetchThemWhenEnabledDeletesTakeThem) {
+    const int64_t a = AddWithExternalID("ext-a", "a");
+    const int64_t b = AddWithExternalID("ext-b", "b");
     AddWidget("c");
     DB::TCDBBasicTable widgets(Widgets::SPEC);
     auto found = widgets.Select("*", widgets.CreateWhereExternalIDEqualsTo("ext-a"));
     ASSERT_EQ(found.get_RowCount(), 1u);
     EXPECT_EQ(found.get_ID(), TCRecordID(a));
     EXPECT_TRUE(widgets.Select("*", widgets.CreateWhereExternalIDEqualsTo("ext-none")).IsEnd());
-}
 
-TEST_F(ExternalIDTest, SelectsFetchThemOnlyWhenEnabled) {
-    const int64_t a = AddWidgetWithExternalID("a", "ext-a");
-    const int64_t b = AddWidgetWithExternalID("b", "ext-b");
-    AddWidget("c");
-    DB::TCDBBasicTable widgets(Widgets::SPEC);
     auto plain = widgets.SelectAll();
     EXPECT_TRUE(plain.GetExternalIDMap_TO_ID().empty());
     EXPECT_TRUE(plain.get_ExternalID().IsNull());
-
     widgets.SetEnableSelectExternalID(true);
     auto rows = widgets.Select("*", TCDBWhere(), DB::TCDBOrder(Widgets::NAME));
     const std::map<TCRecordID, std::string> expected{{TCRecordID(a), "ext-a"}, {TCRecordID(b), "ext-b"}};
@@ -397,11 +364,19 @@ TEST_F(ExternalIDTest, SelectsFetchThemOnlyWhenEnabled) {
     rows.Next();
     rows.Next();
     EXPECT_TRUE(rows.get_ExternalID().IsNull());
+
+    // They go with their rows, also by cascade, and the freed text can be used again.
+    AddWithExternalID("part-of-a", "", a);
+    ASSERT_EQ(CountRows(ExternalIDs::SPEC), 3);
+    DB::TCDBBasicTable(Widgets::SPEC).DeleteWhere(Widgets::ID == a);
+    EXPECT_EQ(CountRows(ExternalIDs::SPEC), 1);
+    EXPECT_EQ(CountRows(ExternalIDs::SPEC, ExternalIDs::EXTERNAL_ID == "ext-b"), 1);
+    EXPECT_NO_THROW(AddWithExternalID("ext-a", "again"));
 }
 
 TEST_F(ExternalIDTest, DuplicatesAreRejectedAndLeaveNothingInserted) {
-    AddWidgetWithExternalID("a", "dup");
-    EXPECT_EQ(MessageOf([] { AddWidgetWithExternalID("b", "dup"); }),
+    AddWithExternalID("dup", "a");
+    EXPECT_EQ(MessageOf([] { AddWithExternalID("dup", "b"); }),
               "External ID 'dup' already exists for table Widgets");
     EXPECT_EQ(CountRows(Widgets::SPEC), 1);
     DB::TCDBBasicTable widgets(Widgets::SPEC);
@@ -416,163 +391,104 @@ TEST_F(ExternalIDTest, DuplicatesAreRejectedAndLeaveNothingInserted) {
     DB::TCDBTransaction transaction;
     transaction.Begin();
     AddWidget("kept");
-    EXPECT_THROW(AddWidgetWithExternalID("c", "dup"), TCException);
+    EXPECT_THROW(AddWithExternalID("dup", "c"), TCException);
     transaction.Commit(); // the failed Save undid only its own part
-    EXPECT_EQ(WidgetNames(), (std::vector<std::string>{"", "a", "kept"}));
-
+    EXPECT_EQ(WidgetNames(), (Names_t{"", "a", "kept"}));
     // The same text may identify a row of another table.
-    DB::TCDBBasicTable parts(Parts::SPEC);
-    DB::TCDBAutoObject part;
-    parts.CreateObject(part);
-    part.Field(Parts::WIDGET).set_AsRecordID(TCRecordID(AddWidget("owner")));
-    part.SetExternalID("dup");
-    EXPECT_NO_THROW(part.Save());
+    EXPECT_NO_THROW(AddWithExternalID("dup", "", AddWidget("owner")));
 }
-
-TEST_F(ExternalIDTest, DeletedWithTheirRowsIncludingCascades) {
-    const int64_t a = AddWidgetWithExternalID("a", "ext-a");
-    AddWidgetWithExternalID("b", "ext-b");
-    DB::TCDBBasicTable parts(Parts::SPEC);
-    DB::TCDBAutoObject part;
-    parts.CreateObject(part);
-    part.Field(Parts::WIDGET).set_AsRecordID(TCRecordID(a));
-    part.SetExternalID("part-of-a");
-    part.Save();
-    ASSERT_EQ(CountRows(ExternalIDs::SPEC), 3);
-
-    DB::TCDBBasicTable(Widgets::SPEC).DeleteWhere(Widgets::ID == a);
-    EXPECT_EQ(CountRows(ExternalIDs::SPEC), 1);
-    EXPECT_EQ(CountRows(ExternalIDs::SPEC, ExternalIDs::EXTERNAL_ID == "ext-b"), 1);
-    // The freed text can be used again.
-    EXPECT_NO_THROW(AddWidgetWithExternalID("again", "ext-a"));
-}
-
-namespace {
-
-std::vector<std::string> WithMigration(const std::string& extra) {
-    auto migrations = Migrations();
-    migrations.push_back(extra);
-    return migrations;
-}
-
-} // namespace
 
 class SchemaTest : public testing::Test {
 protected:
     void TearDown() override { DB::TCDatabase::Close(); }
-    void Open(const std::vector<std::string>& migrations) {
+    void Open(const std::vector<std::string>& extra = {}) {
+        auto migrations = Migrations();
+        migrations.insert(migrations.end(), extra.begin(), extra.end());
         DB::TCDatabase::OpenWithMigrations(m_Path, migrations, Tables());
     }
     TempDir m_Dir;
-    const std::string m_Path = m_Dir.get_Path() + "/schema.db";
+    const std::string m_Path = m_Dir / "schema.db";
 };
 
-TEST_F(SchemaTest, OpenCreatesTheFileInWalMode) {
+TEST_F(SchemaTest, OpenCreatesTheFileInWalModeAndReopeningAppliesOnlyNewMigrations) {
     EXPECT_FALSE(DB::TCDatabase::IsOpen());
-    Open(Migrations());
+    Open();
     EXPECT_TRUE(DB::TCDatabase::IsOpen());
     EXPECT_EQ(DB::TCDatabase::get_Path(), m_Path);
     EXPECT_EQ(DB::TCDatabase::get_SchemaVersion(), 2);
-    AddWidget("w");
-    EXPECT_TRUE(std::filesystem::exists(m_Path + "-wal"));
-}
-
-TEST_F(SchemaTest, ReopeningAppliesOnlyNewMigrations) {
-    Open(Migrations());
+    EXPECT_EQ(DB::TCDBBasicTable::get_MasterSlaveMode(), 0);
     AddWidget("kept");
+    EXPECT_TRUE(std::filesystem::exists(m_Path + "-wal"));
     DB::TCDatabase::Close();
     // Running migration 1 or 2 again would fail: their tables exist.
-    Open(WithMigration("ALTER TABLE Widgets ADD COLUMN NOTE TEXT;"));
-    EXPECT_EQ(DB::TCDatabase::get_SchemaVersion(), 3);
-    EXPECT_EQ(WidgetNames(), std::vector<std::string>{"kept"});
-    DB::TCDatabase::Close();
-    Open(WithMigration("ALTER TABLE Widgets ADD COLUMN NOTE TEXT;"));
-    EXPECT_EQ(DB::TCDatabase::get_SchemaVersion(), 3);
+    for (int i = 0; i < 2; ++i) {
+        Open({"ALTER TABLE Widgets ADD COLUMN NOTE TEXT;"});
+        EXPECT_EQ(DB::TCDatabase::get_SchemaVersion(), 3);
+        EXPECT_EQ(WidgetNames(), Names_t{"kept"});
+        DB::TCDatabase::Close();
+    }
+    Open({"ALTER TABLE Widgets ADD COLUMN NOTE TEXT;",
+          "INSERT INTO SystemSettings (NAME, VALUE) VALUES ('MasterSlaveMode', '2');"});
+    EXPECT_EQ(DB::TCDBBasicTable::get_MasterSlaveMode(), 2) << "a stored setting";
 }
 
-TEST_F(SchemaTest, FailedMigrationChangesNothing) {
-    Open(Migrations());
+TEST_F(SchemaTest, FailedMigrationChangesNothingAndErrorsNameTheSqlButNotTheValues) {
+    Open();
     DB::TCDatabase::Close();
-    EXPECT_THROW(Open(WithMigration("CREATE TABLE Extra (A); CREATE TABLE Widgets (B);")), TCException);
+    EXPECT_THROW(Open({"CREATE TABLE Extra (A); CREATE TABLE Widgets (B);"}), TCException);
     EXPECT_FALSE(DB::TCDatabase::IsOpen());
-    EXPECT_THROW(Open({Migrations()[0]}), TCException) << "a newer database is refused";
+    EXPECT_THROW(DB::TCDatabase::OpenWithMigrations(m_Path, {Migrations()[0]}, Tables()), TCException)
+        << "a newer database is refused";
     EXPECT_THROW(CountRows(Widgets::SPEC), TCException) << "a closed database refuses use";
-    Open(Migrations());
+    Open();
     EXPECT_EQ(DB::TCDatabase::get_SchemaVersion(), 2);
     const DB::TCDBFieldSpec extraA("Extra", "A", DB::TEDBFieldType::Integer);
-    const DB::TCDBTableSpec extra{0, "Extra", &extraA, {}};
-    EXPECT_THROW(CountRows(extra), TCException) << "the first half of the failed migration was undone";
-}
-
-TEST_F(SchemaTest, MasterSlaveModeIsAStoredSetting) {
-    Open(Migrations());
-    EXPECT_EQ(DB::TCDBBasicTable::get_MasterSlaveMode(), 0);
-    DB::TCDatabase::Close();
-    Open(WithMigration("INSERT INTO SystemSettings (NAME, VALUE) VALUES ('MasterSlaveMode', '2');"));
-    EXPECT_EQ(DB::TCDBBasicTable::get_MasterSlaveMode(), 2);
-}
-
-TEST_F(SchemaTest, ErrorsNameTheSqlButNotTheValues) {
-    Open(Migrations());
+    EXPECT_THROW(CountRows(DB::TCDBTableSpec{0, "Extra", &extraA, {}}), TCException)
+        << "the first half of the failed migration was undone";
     const DB::TCDBFieldSpec missing("Widgets", "NO_SUCH_COLUMN", DB::TEDBFieldType::Text);
-    try {
-        CountRows(Widgets::SPEC, missing == "secret-value");
-        FAIL() << "no exception";
-    } catch (const TCException& e) {
-        const std::string message = e.GetHostMessage();
-        EXPECT_NE(message.find("no such column"), std::string::npos) << message;
-        EXPECT_NE(message.find("SELECT COUNT(*) FROM \"Widgets\" WHERE \"Widgets\".\"NO_SUCH_COLUMN\" = ?"),
-                  std::string::npos)
-            << message;
-        EXPECT_EQ(message.find("secret-value"), std::string::npos) << message;
-    }
+    const std::string message = MessageOf([&] { CountRows(Widgets::SPEC, missing == "secret-value"); });
+    EXPECT_NE(message.find("no such column"), std::string::npos) << message;
+    EXPECT_NE(message.find("SELECT COUNT(*) FROM \"Widgets\" WHERE \"Widgets\".\"NO_SUCH_COLUMN\" = ?"),
+              std::string::npos)
+        << message;
+    EXPECT_EQ(message.find("secret-value"), std::string::npos) << message;
 }
 
 using TransactionTest = DatabaseTest;
 
-TEST_F(TransactionTest, CommitKeepsAndRollbackDiscards) {
+TEST_F(TransactionTest, CommitKeepsRollbackAndDestructorDiscard) {
     DB::TCDBTransaction kept;
     kept.Begin();
     AddWidget("kept");
     kept.Commit();
     EXPECT_FALSE(kept.IsActive());
-
     DB::TCDBTransaction undone;
     undone.Begin();
-    const int64_t id = AddWidget("undone");
-    AddPart(id, "part");
+    AddPart(AddWidget("undone"), "part");
     DB::TCDBBasicTable(Widgets::SPEC).DeleteWhere(Widgets::NAME == "kept");
     undone.Rollback();
     EXPECT_EQ(WidgetNames(), (Names_t{"kept"}));
     EXPECT_EQ(CountRows(Parts::SPEC), 0);
-}
-
-TEST_F(TransactionTest, DestructorRollsBackWhatWasNotCommitted) {
     {
         DB::TCDBTransaction transaction;
         transaction.Begin();
         AddWidget("lost");
     }
-    EXPECT_EQ(CountRows(Widgets::SPEC), 0);
     AddWidget("after"); // the connection is usable again
-    EXPECT_EQ(WidgetNames(), (Names_t{"after"}));
+    EXPECT_EQ(WidgetNames(), (Names_t{"after", "kept"}));
 }
 
 TEST_F(TransactionTest, NestedTransactionsAreSavepoints) {
     DB::TCDBTransaction outer;
     outer.Begin();
     AddWidget("a");
-    {
+    for (const bool commit : {false, true}) {
         DB::TCDBTransaction inner;
         inner.Begin();
-        AddWidget("b");
-        inner.Rollback();
-    }
-    {
-        DB::TCDBTransaction inner;
-        inner.Begin();
-        AddWidget("c");
-        inner.Commit();
+        AddWidget(commit ? "c" : "b");
+        EXPECT_THROW(outer.Commit(), TCException) << "not while the inner one is open";
+        EXPECT_THROW(outer.Begin(), TCException);
+        commit ? inner.Commit() : inner.Rollback();
     }
     EXPECT_EQ(WidgetNames(), (Names_t{"a", "c"}));
     outer.Commit();
@@ -590,29 +506,19 @@ TEST_F(TransactionTest, NestedTransactionsAreSavepoints) {
     EXPECT_EQ(WidgetNames(), (Names_t{"a", "c"})) << "a committed savepoint goes with its outer transaction";
 }
 
-TEST_F(TransactionTest, OuterCannotEndWhileInnerIsOpen) {
-    DB::TCDBTransaction outer;
-    outer.Begin();
-    DB::TCDBTransaction inner;
-    inner.Begin();
-    EXPECT_THROW(outer.Commit(), TCException);
-    EXPECT_THROW(outer.Begin(), TCException);
-    inner.Commit();
-    outer.Commit();
-}
-
-TEST_F(TransactionTest, OtherThreadsSeeOnlyCommittedRows) {
-    DB::TCDBTransaction transaction;
-    transaction.Begin();
-    AddWidget("pending");
-    EXPECT_EQ(std::async(std::launch::async, [] { return CountRows(Widgets::SPEC); }).get(), 0);
-    transaction.Commit();
-    EXPECT_EQ(std::async(std::launch::async, [] { return CountRows(Widgets::SPEC); }).get(), 1);
-}
-
-TEST_F(TransactionTest, BusyDatabaseIsReportedAfterTheTimeOut) {
-    std::promise<void> locked;
-    std::promise<void> release;
+TEST_F(TransactionTest, OtherThreadsSeeOnlyCommittedRowsAndABusyDatabaseIsReportedAfterTheTimeOut) {
+    const auto countElsewhere = [] {
+        return std::async(std::launch::async, [] { return CountRows(Widgets::SPEC); }).get();
+    };
+    {
+        DB::TCDBTransaction transaction;
+        transaction.Begin();
+        AddWidget("pending");
+        EXPECT_EQ(countElsewhere(), 0);
+        transaction.Commit();
+        EXPECT_EQ(countElsewhere(), 1);
+    }
+    std::promise<void> locked, release;
     std::thread holder([&] {
         DB::TCDBTransaction transaction;
         transaction.Begin();
@@ -621,12 +527,7 @@ TEST_F(TransactionTest, BusyDatabaseIsReportedAfterTheTimeOut) {
     });
     locked.get_future().wait();
     DB::TCDBTransaction waiting(50);
-    std::string message;
-    try {
-        waiting.Begin();
-    } catch (const TCException& e) {
-        message = e.GetHostMessage();
-    }
+    const std::string message = MessageOf([&] { waiting.Begin(); });
     release.set_value();
     holder.join();
     EXPECT_EQ(message.rfind("database is busy", 0), 0u) << message;
@@ -640,42 +541,31 @@ TEST_F(TransactionTest, BusyDatabaseIsReportedAfterTheTimeOut) {
 // so that it reads them back at once. After the scope everything committed is visible.
 TEST_F(TransactionTest, ReadScopeSeesOneSnapshotUntilTheThreadWrites) {
     const int64_t id = AddWidget("before");
-    DB::TCDBBasicTable widgets(Widgets::SPEC);
-    const auto nameByKey = [&widgets, id] {
-        return widgets.SelectPrimary(Accessories::TCRecordID(id)).Field(Widgets::NAME).get_AsString();
-    };
     const auto renameElsewhere = [id](const std::string& name) {
         std::async(std::launch::async, [id, name] {
-            DB::TCDBBasicTable table(Widgets::SPEC);
-            auto row = table.SelectPrimary(Accessories::TCRecordID(id));
-            row.Field(Widgets::NAME).set_AsString(name);
-            row.Save();
+            Rename(id, name);
             AddWidget("other " + name);
         }).get();
     };
     {
         DB::TCDBReadScope scope;
-        EXPECT_EQ(nameByKey(), "before");
+        EXPECT_EQ(NameOf(id), "before");
         EXPECT_EQ(CountRows(Widgets::SPEC), 1);
         renameElsewhere("elsewhere");
-        EXPECT_EQ(nameByKey(), "before");
+        EXPECT_EQ(NameOf(id), "before");
         EXPECT_EQ(CountRows(Widgets::SPEC), 1);
-
         AddWidget("own"); // a write of this thread: from here on the newest data
-        EXPECT_EQ(nameByKey(), "elsewhere");
+        EXPECT_EQ(NameOf(id), "elsewhere");
         EXPECT_EQ(CountRows(Widgets::SPEC), 3);
-
         DB::TCDBTransaction transaction;
         transaction.Begin();
-        auto row = widgets.SelectPrimary(Accessories::TCRecordID(id));
-        row.Field(Widgets::NAME).set_AsString("own rename");
-        row.Save();
+        Rename(id, "own rename");
         transaction.Commit();
-        EXPECT_EQ(nameByKey(), "own rename");
+        EXPECT_EQ(NameOf(id), "own rename");
         renameElsewhere("again");
-        EXPECT_EQ(nameByKey(), "own rename");
+        EXPECT_EQ(NameOf(id), "own rename");
     }
-    EXPECT_EQ(nameByKey(), "again");
+    EXPECT_EQ(NameOf(id), "again");
     EXPECT_EQ(CountRows(Widgets::SPEC), 4);
 }
 
@@ -685,48 +575,43 @@ TEST_F(TransactionTest, ReadScopeSeesOneSnapshotUntilTheThreadWrites) {
 TEST_F(TransactionTest, RememberedReadsFollowTheTransactionsOwnWrites) {
     const int64_t id = AddWidget("first");
     AddPart(id, "p");
-    DB::TCDBBasicTable widgets(Widgets::SPEC);
-    const Accessories::TCRecordID key(id);
-    const auto name = [&] {
-        auto row = widgets.SelectPrimary(key);
-        return row.IsEnd() ? std::string("gone") : row.Field(Widgets::NAME).get_AsString();
-    };
-    const auto rename = [&](const std::string& to) {
-        auto row = widgets.SelectPrimary(key);
-        row.Field(Widgets::NAME).set_AsString(to);
-        row.Save();
-    };
-
     DB::TCDBTransaction transaction;
     transaction.Begin();
-    EXPECT_EQ(name(), "first");
-    rename("renamed");
-    EXPECT_EQ(name(), "renamed");
+    EXPECT_EQ(NameOf(id), "first");
+    Rename(id, "renamed");
+    EXPECT_EQ(NameOf(id), "renamed");
     EXPECT_EQ(CountRows(Parts::SPEC), 1);
     AddPart(id, "q");
     EXPECT_EQ(CountRows(Parts::SPEC), 2);
-    EXPECT_EQ(name(), "renamed");
+    EXPECT_EQ(NameOf(id), "renamed");
     {
         DB::TCDBTransaction inner;
         inner.Begin();
-        rename("undone");
-        EXPECT_EQ(name(), "undone");
+        Rename(id, "undone");
+        EXPECT_EQ(NameOf(id), "undone");
         inner.Rollback();
     }
-    EXPECT_EQ(name(), "renamed");
-    widgets.DeleteWhere(Widgets::ID == key);
-    EXPECT_EQ(name(), "gone");
+    EXPECT_EQ(NameOf(id), "renamed");
+    DB::TCDBBasicTable(Widgets::SPEC).DeleteWhere(Widgets::ID == TCRecordID(id));
+    EXPECT_EQ(NameOf(id), "gone");
     EXPECT_EQ(CountRows(Parts::SPEC), 0);
     transaction.Commit();
 }
 
 namespace {
 
+std::string Change(DB::TEDBChangeType type, int table, int64_t id) {
+    const char* name = type == DB::TEDBChangeType::Insert   ? "insert"
+                       : type == DB::TEDBChangeType::Delete ? "delete"
+                                                            : "update";
+    return std::string(name) + " " + std::to_string(table) + "/" + std::to_string(id);
+}
+
 // Collects the changes delivered to it.
 class ChangeLog {
 public:
     ChangeLog() { m_Listener.Set(this, &ChangeLog::OnChange); }
-    std::vector<std::string> Drain() {
+    Names_t Drain() {
         m_Seen.clear();
         m_Listener.GetSignalEvent().Reset(); // as a waiting owner would consume it
         m_Listener.Drain();
@@ -736,71 +621,148 @@ public:
 
 private:
     void OnChange(const DB::TCDBChange& change) {
-        const char* type = change.Type == TEDBChangeType::Insert   ? "insert"
-                           : change.Type == TEDBChangeType::Delete ? "delete"
-                                                                   : "update";
-        m_Seen.push_back(std::string(type) + " " + std::to_string(change.TableID) + "/" +
-                         std::to_string(change.RecordID.get_ID()));
+        m_Seen.push_back(Change(change.Type, change.TableID, change.RecordID.get_ID()));
     }
     DB::TCDatabaseNotificationFunction<ChangeLog> m_Listener;
-    std::vector<std::string> m_Seen;
+    Names_t m_Seen;
 };
-
-std::string Change(const char* type, int table, int64_t id) {
-    return std::string(type) + " " + std::to_string(table) + "/" + std::to_string(id);
-}
 
 } // namespace
 
 using NotificationTest = DatabaseTest;
 
-TEST_F(NotificationTest, CommitPublishesEveryChangeInOrder) {
-    ChangeLog log;
-    DB::TCDBTransaction transaction;
-    transaction.Begin();
-    const int64_t id = AddWidget("w");
-    auto row = DB::TCDBBasicTable(Widgets::SPEC).SelectPrimary(TCRecordID(id));
-    row.Field(Widgets::SIZE).set_AsInteger(3);
-    row.Save();
-    EXPECT_TRUE(log.Drain().empty()) << "nothing before the commit";
-    transaction.Commit();
-    EXPECT_TRUE(log.IsSignaled());
-    EXPECT_EQ(log.Drain(), (std::vector<std::string>{Change("insert", WIDGETS_TABLE_ID, id),
-                                                     Change("update", WIDGETS_TABLE_ID, id)}));
-}
-
-TEST_F(NotificationTest, RollbackPublishesNothing) {
+TEST_F(NotificationTest, CommitPublishesEveryChangeInOrderRollbacksNothing) {
     ChangeLog log;
     {
         DB::TCDBTransaction transaction;
         transaction.Begin();
-        AddWidget("w");
-        transaction.Rollback();
+        const int64_t id = AddWidget("w");
+        auto row = DB::TCDBBasicTable(Widgets::SPEC).SelectPrimary(TCRecordID(id));
+        row.Field(Widgets::SIZE).set_AsInteger(3);
+        row.Save();
+        EXPECT_TRUE(log.Drain().empty()) << "nothing before the commit";
+        transaction.Commit();
+        EXPECT_TRUE(log.IsSignaled());
+        EXPECT_EQ(log.Drain(), (Names_t{Change(DB::TEDBChangeType::Insert, WIDGETS_TABLE_ID, id),
+                                        Change(DB::TEDBChangeType::Update, WIDGETS_TABLE_ID, id)}));
     }
-    {
+    for (const bool explicitRollback : {true, false}) {
         DB::TCDBTransaction transaction;
         transaction.Begin();
-        AddWidget("y");
-    } // destructor rollback
+        AddWidget("dropped");
+        if (explicitRollback) transaction.Rollback();
+    }
     EXPECT_FALSE(log.IsSignaled());
     EXPECT_TRUE(log.Drain().empty());
 
-    // The dropped changes do not resurface with the next commit either.
-    const int64_t id = AddWidget("x");
-    EXPECT_EQ(log.Drain(), (std::vector<std::string>{Change("insert", WIDGETS_TABLE_ID, id)}));
-}
-
-TEST_F(NotificationTest, SavepointRollbackDropsOnlyItsChanges) {
-    ChangeLog log;
     DB::TCDBTransaction outer;
     outer.Begin();
     const int64_t kept = AddWidget("kept");
     {
         DB::TCDBTransaction inner;
         inner.Begin();
-        AddWidget("dropped");
+        AddWidget("dropped in a savepoint");
         inner.Rollback();
     }
     outer.Commit();
-    EXPECT_EQ(log.Drain(), (std::vector<std::string>{Change("insert", WIDGETS_TABLE_ID, kept)}));
+    EXPECT_EQ(log.Drain(), (Names_t{Change(DB::TEDBChangeType::Insert, WIDGETS_TABLE_ID, kept)}))
+        << "the dropped changes stay dropped";
+}
+
+namespace {
+
+constexpr int ROWS_PER_WRITER = 200;
+constexpr const char* CHILD_ENV = "DBCORE_TEST_CHILD_DIR";
+
+// Each row in its own transaction, so that writers interleave commit by commit. Reading before writing,
+// as check-then-insert code does, is what makes a transaction that upgrades its lock late fail.
+int WriteRows(const std::string& prefix) {
+    int failures = 0;
+    for (int i = 0; i < ROWS_PER_WRITER; ++i) {
+        try {
+            DB::TCDBTransaction transaction;
+            transaction.Begin();
+            const std::string name = prefix + std::to_string(i);
+            if (CountRows(Widgets::SPEC, Widgets::NAME == name) != 0) throw std::logic_error("written twice");
+            AddWidget(name);
+            transaction.Commit();
+        } catch (const std::exception& e) {
+            ADD_FAILURE() << prefix << i << ": " << e.what();
+            ++failures;
+        }
+    }
+    return failures;
+}
+
+} // namespace
+
+TEST_F(TransactionTest, FourThreadsWriteWithoutLosingRows) {
+    std::atomic<int> failures{0};
+    std::vector<std::thread> writers;
+    for (int t = 0; t < 4; ++t)
+        writers.emplace_back([t, &failures] { failures += WriteRows("t" + std::to_string(t) + "-"); });
+    for (auto& writer : writers)
+        writer.join();
+    EXPECT_EQ(failures.load(), 0);
+    EXPECT_EQ(CountRows(Widgets::SPEC), 4 * ROWS_PER_WRITER);
+    for (int t = 0; t < 4; ++t)
+        EXPECT_EQ(CountRows(Widgets::SPEC, Widgets::NAME == "t" + std::to_string(t) + "-199"), 1);
+}
+
+// The test re-runs itself with only this test as a second process (the environment variable tells the
+// roles apart and names the directory).
+// While another process holds the database's write lock, the writers of this process wait in the order
+// they came and are then served in that order (SQLite's sleeping retries would let any of them in first).
+TEST(CrossProcess, WritersQueueInArrivalOrderBehindAnotherProcess) {
+    if (const char* childDir = std::getenv(CHILD_ENV)) {
+        const std::string dir = childDir;
+        DB::TCDatabase::OpenWithMigrations(dir + "/shared.db", Migrations(), Tables());
+        DB::TCDBTransaction holder;
+        holder.Begin();
+        std::ofstream(dir + "/child.locked").put('1');
+        while (!std::filesystem::exists(dir + "/release"))
+            usleep(1000);
+        holder.Commit();
+        DB::TCDatabase::Close();
+        return;
+    }
+    TempDir dir;
+    DB::TCDatabase::OpenWithMigrations(dir / "shared.db", Migrations(), Tables());
+    std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+    std::string filter = "--gtest_filter=CrossProcess.WritersQueueInArrivalOrderBehindAnotherProcess";
+    char* argv[] = {self.data(), filter.data(), nullptr};
+    pid_t child = 0;
+    setenv(CHILD_ENV, dir.get_Path().c_str(), 1);
+    const int spawned = posix_spawn(&child, self.c_str(), nullptr, nullptr, argv, environ);
+    unsetenv(CHILD_ENV);
+    ASSERT_EQ(spawned, 0);
+    int status = 0;
+    while (!std::filesystem::exists(dir / "child.locked")) {
+        ASSERT_NE(waitpid(child, &status, WNOHANG), child) << "child ended first, status " << status;
+        usleep(1000);
+    }
+    std::atomic<int> failures{0};
+    std::vector<std::thread> writers;
+    for (int w = 0; w < 4; ++w) {
+        writers.emplace_back([w, &failures] {
+            try {
+                DB::TCDBTransaction transaction;
+                transaction.Begin();
+                AddWidget("w" + std::to_string(w));
+                transaction.Commit();
+            } catch (const std::exception& e) {
+                ADD_FAILURE() << "writer " << w << ": " << e.what();
+                ++failures;
+            }
+        });
+        usleep(100 * 1000); // each writer is waiting before the next one comes
+    }
+    std::ofstream(dir / "release").put('1');
+    for (auto& writer : writers)
+        writer.join();
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child status " << status;
+    EXPECT_EQ(failures.load(), 0);
+    EXPECT_EQ(WidgetNames(DB::TCDBWhere(), DB::TCDBOrder(Widgets::ID)), (Names_t{"w0", "w1", "w2", "w3"}));
+    DB::TCDatabase::Close();
 }

@@ -1,15 +1,20 @@
-// The host tables on a real database file: every column stores what is written, links are enforced,
-// deletes cascade as docs/database-tables.md says, and the table operations behave.
-#include <gtest/gtest.h>
-
-#include <map>
-#include <set>
-#include <string>
-
+// The host tables and the event log on a real database file: every column stores what is written, links
+// are enforced, deletes cascade as docs/database-tables.md says, and events land whole and in order.
+#include "DB/TCDBTransaction.h"
 #include "DB/TCDatabase.h"
 #include "DB/Tables/AllTables.h"
+#include "Event/HostEvents.h"
+#include "Event/KeynodeWebApiEvents.h"
+#include "Event/TCClientEvent.h"
+#include "Event/TCEventReader.h"
 #include "Host/TCException.h"
 #include "support/TestDatabase.h"
+
+#include <algorithm>
+#include <map>
+#include <optional>
+#include <set>
+#include <thread>
 
 namespace {
 
@@ -18,7 +23,6 @@ using Accessories::TCRecordID;
 using DB::TCDBFieldSpec;
 using DB::TCDBParam;
 using DB::TCDBTableSpec;
-using Link = Access::TCDBAccessCardAccessGroupLinks::TCAccGroupLinkDetail;
 using Values = std::map<const TCDBFieldSpec*, TCDBParam>;
 
 // Which table each link column names ("Table.COLUMN" -> table).
@@ -41,8 +45,7 @@ const std::map<std::string, std::string> LINK_TARGETS = {
     {"AccessCardAccessGroupLinks.ACCESS_GROUP_LINK", "AccessGroups"},
     {"WebUserClaims.USER_LINK", "WebUsers"},
     {"WebCloudUsers.WEB_USER_LINK", "WebUsers"},
-    {"EventLogDetails.EVENT_LINK", "EventLog"},
-};
+    {"EventLogDetails.EVENT_LINK", "EventLog"}};
 
 std::string ColumnKey(const TCDBFieldSpec& field) {
     return std::string(field.get_TableName()) + "." + field.get_Name();
@@ -56,10 +59,8 @@ const TCDBTableSpec& SpecNamed(const std::string& name) {
 
 // A value of the column's type that differs per column of the table and per `seed`.
 TCDBParam SampleValue(const TCDBTableSpec& spec, const TCDBFieldSpec& field, int seed) {
-    size_t index = 0;
-    while (index < spec.Fields.size() && spec.Fields[index] != &field)
-        ++index;
-    const long long n = seed * 100LL + index;
+    const long long n =
+        seed * 100LL + (std::find(spec.Fields.begin(), spec.Fields.end(), &field) - spec.Fields.begin());
     switch (field.get_Type()) {
     case DB::TEDBFieldType::Integer:
         return int(n);
@@ -89,28 +90,6 @@ void Write(DB::TCDBField field, const TCDBParam& value) {
     field.SetNull();
 }
 
-// The column read back through the getter of its declared type.
-TCDBParam ReadTyped(DB::TCDBField field, DB::TEDBFieldType type) {
-    if (field.IsNull()) return TCDBParam();
-    switch (type) {
-    case DB::TEDBFieldType::Integer:
-        return field.get_AsInteger();
-    case DB::TEDBFieldType::BigInt:
-        return (long long)field.get_AsBigInt();
-    case DB::TEDBFieldType::Bool:
-        return field.get_AsBool();
-    case DB::TEDBFieldType::Text:
-        return field.get_AsString();
-    case DB::TEDBFieldType::RecordID:
-        return field.get_AsRecordID();
-    case DB::TEDBFieldType::DateTime:
-        return field.get_AsDateTime();
-    case DB::TEDBFieldType::Real:
-        return field.get_AsReal();
-    }
-    return TCDBParam();
-}
-
 std::string Describe(const TCDBParam& value) {
     const auto& storage = value.get_Storage();
     if (const auto* integer = std::get_if<int64_t>(&storage)) return std::to_string(*integer);
@@ -119,58 +98,78 @@ std::string Describe(const TCDBParam& value) {
     return "null";
 }
 
+// The column read back through the getter of its declared type.
+std::string ReadTyped(DB::TCDBField field, DB::TEDBFieldType type) {
+    if (field.IsNull()) return "null";
+    switch (type) {
+    case DB::TEDBFieldType::Integer:
+        return Describe(field.get_AsInteger());
+    case DB::TEDBFieldType::BigInt:
+        return Describe((long long)field.get_AsBigInt());
+    case DB::TEDBFieldType::Bool:
+        return Describe(field.get_AsBool());
+    case DB::TEDBFieldType::Text:
+        return Describe(field.get_AsString());
+    case DB::TEDBFieldType::RecordID:
+        return Describe(field.get_AsRecordID());
+    case DB::TEDBFieldType::DateTime:
+        return Describe(field.get_AsDateTime());
+    case DB::TEDBFieldType::Real:
+        return Describe(field.get_AsReal());
+    }
+    return "?";
+}
+
 bool Exists(const TCDBTableSpec& spec, const TCRecordID& id) {
     return DB::TCDBBasicTable(spec).SelectPrimary(id).IsNotEnd();
 }
 
-class TablesTest : public testing::Test {
+class TablesTest : public HostDatabaseTest {
 protected:
-    void SetUp() override { DB::TCDatabase::Open(DatabasePath()); }
-    void TearDown() override { DB::TCDatabase::Close(); }
-    std::string DatabasePath() const { return m_Dir.get_Path() + "/test.db"; }
-
     // Inserts a row with a sample value in every column; links not given in `values` name the row of the
     // target table inserted last, made first when there is none.
     TCRecordID Insert(const TCDBTableSpec& spec, const Values& values = {}, int seed = 1) {
-        DB::TCDBBasicTable table(spec);
         DB::TCDBAutoObject row;
-        table.CreateObject(row);
+        DB::TCDBBasicTable(spec).CreateObject(row);
         for (const TCDBFieldSpec* field : spec.Fields) {
             if (field == spec.IDField) continue;
             const auto given = values.find(field);
             const auto target = LINK_TARGETS.find(ColumnKey(*field));
-            if (given != values.end())
-                Write(row.Field(*field), given->second);
-            else if (target != LINK_TARGETS.end())
-                Write(row.Field(*field), LatestRow(target->second));
-            else
-                Write(row.Field(*field), SampleValue(spec, *field, seed));
+            Write(row.Field(*field), given != values.end()          ? given->second
+                                     : target != LINK_TARGETS.end() ? TCDBParam(Latest(target->second))
+                                                                    : SampleValue(spec, *field, seed));
         }
         row.Save(false);
-        const TCRecordID id = row.Field(*spec.IDField).get_AsRecordID();
-        m_Latest[spec.Name] = id;
-        return id;
+        return m_Latest[spec.Name] = row.Field(*spec.IDField).get_AsRecordID();
     }
-
-    TCRecordID LatestRow(const std::string& table) {
+    TCRecordID Latest(const std::string& table) {
         const auto latest = m_Latest.find(table);
         return latest != m_Latest.end() ? latest->second : Insert(SpecNamed(table));
     }
-
-    TempDir m_Dir;
     std::map<std::string, TCRecordID> m_Latest;
 };
 
-TEST_F(TablesTest, DescriptionsAreConsistent) {
+TEST_F(TablesTest, DescriptionsAreConsistentAndEveryColumnReadsBackWhatWasWritten) {
     std::set<int> numbers;
     std::set<std::string> names;
+    int seed = 1;
     for (const TCDBTableSpec* spec : DB::AllTableSpecs()) {
         SCOPED_TRACE(spec->Name);
         EXPECT_TRUE(numbers.insert(spec->TableID).second) << "table number used twice";
         EXPECT_TRUE(names.insert(spec->Name).second);
         EXPECT_STREQ(spec->IDField->get_Name(), "ID");
-        for (const TCDBFieldSpec* field : spec->Fields)
+        const TCRecordID id = Insert(*spec, {}, ++seed);
+        DB::TCDBIterator row = DB::TCDBBasicTable(*spec).SelectPrimary(id);
+        ASSERT_TRUE(row.IsNotEnd());
+        for (const TCDBFieldSpec* field : spec->Fields) {
             EXPECT_STREQ(field->get_TableName(), spec->Name);
+            if (field == spec->IDField) continue;
+            const auto target = LINK_TARGETS.find(ColumnKey(*field));
+            const TCDBParam expected = target != LINK_TARGETS.end() ? TCDBParam(m_Latest.at(target->second))
+                                                                    : SampleValue(*spec, *field, seed);
+            EXPECT_EQ(ReadTyped(row.Field(*field), field->get_Type()), Describe(expected))
+                << field->get_Name();
+        }
     }
     // Event details name doors, readers and web users by these numbers.
     EXPECT_EQ(Access::TCDBDoors().get_TableID(), 4001);
@@ -178,130 +177,86 @@ TEST_F(TablesTest, DescriptionsAreConsistent) {
     EXPECT_EQ(Web::TCDBWebUsers().get_TableID(), 5030);
 }
 
-TEST_F(TablesTest, EveryColumnReadsBackWhatWasWritten) {
-    int seed = 1;
-    for (const TCDBTableSpec* spec : DB::AllTableSpecs()) {
-        SCOPED_TRACE(spec->Name);
-        const TCRecordID id = Insert(*spec, {}, ++seed);
-        ASSERT_TRUE(id.IsNotNull());
-        DB::TCDBIterator row = DB::TCDBBasicTable(*spec).SelectPrimary(id);
-        ASSERT_TRUE(row.IsNotEnd());
-        for (const TCDBFieldSpec* field : spec->Fields) {
-            if (field == spec->IDField) continue;
-            const auto target = LINK_TARGETS.find(ColumnKey(*field));
-            const TCDBParam expected = target != LINK_TARGETS.end() ? TCDBParam(m_Latest.at(target->second))
-                                                                    : SampleValue(*spec, *field, seed);
-            EXPECT_EQ(Describe(ReadTyped(row.Field(*field), field->get_Type())), Describe(expected))
-                << field->get_Name();
-        }
-    }
-}
-
-TEST_F(TablesTest, LinksToMissingRowsAreRefused) {
+TEST_F(TablesTest, LinksToMissingRowsAndDuplicateKeysAreRefused) {
     for (const auto& [column, target] : LINK_TARGETS) {
         SCOPED_TRACE(column);
         const TCDBTableSpec& spec = SpecNamed(column.substr(0, column.find('.')));
-        const TCDBFieldSpec* link = nullptr;
-        for (const TCDBFieldSpec* field : spec.Fields)
-            if (ColumnKey(*field) == column) link = field;
-        ASSERT_NE(link, nullptr);
-        EXPECT_THROW(Insert(spec, {{link, TCRecordID(987'654)}}), TCException);
+        const auto link =
+            std::find_if(spec.Fields.begin(), spec.Fields.end(),
+                         [&](const TCDBFieldSpec* field) { return ColumnKey(*field) == column; });
+        ASSERT_NE(link, spec.Fields.end());
+        EXPECT_THROW(Insert(spec, {{*link, TCRecordID(987'654)}}), TCException);
     }
-}
-
-TEST_F(TablesTest, UniqueKeysRefuseDuplicates) {
     Insert(Table_WebUsers::SPEC, {{&Table_WebUsers::NAME, "admin"}});
     EXPECT_THROW(Insert(Table_WebUsers::SPEC, {{&Table_WebUsers::NAME, "admin"}}), TCException);
-
     const TCRecordID group = Insert(Table_AccessGroups::SPEC);
-    const TCRecordID door = Insert(Table_AccessDoors::SPEC);
     const Values right = {{&Table_AccessGroupRights::ACCESSGROUP, group},
-                          {&Table_AccessGroupRights::DOOR, door}};
+                          {&Table_AccessGroupRights::DOOR, Insert(Table_AccessDoors::SPEC)}};
     Insert(Table_AccessGroupRights::SPEC, right);
     EXPECT_THROW(Insert(Table_AccessGroupRights::SPEC, right), TCException);
-
     const Values link = {{&Table_AccessCardAccessGroupLinks::CARD_LINK, Insert(Table_AccessCards::SPEC)},
                          {&Table_AccessCardAccessGroupLinks::ACCESS_GROUP_LINK, group}};
     Insert(Table_AccessCardAccessGroupLinks::SPEC, link);
     EXPECT_THROW(Insert(Table_AccessCardAccessGroupLinks::SPEC, link), TCException);
 }
 
-TEST_F(TablesTest, DeletingACardHolderTakesItsCardsAndTheirLinks) {
+TEST_F(TablesTest, DeletingCardHoldersCardsAndGroupsTakesTheirDependentRowsOnly) {
     const TCRecordID holder = Insert(Table_AccessCardHolders::SPEC);
-    const TCRecordID card = Insert(Table_AccessCards::SPEC, {{&Table_AccessCards::CARDHOLDER, holder}});
+    const TCRecordID card = Insert(Table_AccessCards::SPEC);
     const TCRecordID link = Insert(Table_AccessCardAccessGroupLinks::SPEC);
-    const TCRecordID group = m_Latest.at("AccessGroups");
-    const TCRecordID otherCard = Insert(
-        Table_AccessCards::SPEC, {{&Table_AccessCards::CARDHOLDER, Insert(Table_AccessCardHolders::SPEC)}});
-
+    const TCRecordID otherHolder = Insert(Table_AccessCardHolders::SPEC);
+    const TCRecordID otherCard = Insert(Table_AccessCards::SPEC);
+    const TCRecordID otherLink = Insert(Table_AccessCardAccessGroupLinks::SPEC);
     EXPECT_TRUE(Access::TCDBAccessCardHolders().DeleteByID(holder));
     EXPECT_FALSE(Exists(Table_AccessCards::SPEC, card));
     EXPECT_FALSE(Exists(Table_AccessCardAccessGroupLinks::SPEC, link));
-    EXPECT_TRUE(Exists(Table_AccessGroups::SPEC, group));
     EXPECT_TRUE(Exists(Table_AccessCards::SPEC, otherCard));
     EXPECT_FALSE(Access::TCDBAccessCardHolders().DeleteByID(holder));
-}
 
-TEST_F(TablesTest, DeletingACardTakesOnlyItsLinks) {
-    const TCRecordID card = Insert(Table_AccessCards::SPEC);
-    const TCRecordID holder = m_Latest.at("AccessCardHolders");
-    const TCRecordID link = Insert(Table_AccessCardAccessGroupLinks::SPEC);
-
-    EXPECT_TRUE(Access::TCDBAccessCards().DeleteByID(card));
-    EXPECT_FALSE(Exists(Table_AccessCardAccessGroupLinks::SPEC, link));
-    EXPECT_TRUE(Exists(Table_AccessGroups::SPEC, m_Latest.at("AccessGroups")));
-    EXPECT_TRUE(Exists(Table_AccessCardHolders::SPEC, holder));
+    EXPECT_TRUE(Access::TCDBAccessCards().DeleteByID(otherCard));
+    EXPECT_FALSE(Exists(Table_AccessCardAccessGroupLinks::SPEC, otherLink));
+    EXPECT_TRUE(Exists(Table_AccessCardHolders::SPEC, otherHolder));
     EXPECT_FALSE(Access::TCDBAccessCards().DeleteByID(TCRecordID()));
-}
 
-TEST_F(TablesTest, DeletingAnAccessGroupTakesItsRightsAndCardLinks) {
-    const TCRecordID group = Insert(Table_AccessGroups::SPEC);
+    const TCRecordID group = m_Latest.at("AccessGroups");
+    Insert(Table_AccessCards::SPEC);
     const TCRecordID right = Insert(Table_AccessGroupRights::SPEC);
-    const TCRecordID link = Insert(Table_AccessCardAccessGroupLinks::SPEC);
-
+    const TCRecordID groupLink = Insert(Table_AccessCardAccessGroupLinks::SPEC);
     EXPECT_THROW(Access::TCDBAccessGroups().DeleteByID(group, true), TCException);
     EXPECT_TRUE(Exists(Table_AccessGroupRights::SPEC, right));
-
     EXPECT_TRUE(Access::TCDBAccessGroups().DeleteByID(group, false));
     EXPECT_FALSE(Exists(Table_AccessGroupRights::SPEC, right));
-    EXPECT_FALSE(Exists(Table_AccessCardAccessGroupLinks::SPEC, link));
+    EXPECT_FALSE(Exists(Table_AccessCardAccessGroupLinks::SPEC, groupLink));
     for (const char* kept : {"AccessCards", "AccessDoors", "CommonWeekPrograms"})
         EXPECT_TRUE(Exists(SpecNamed(kept), m_Latest.at(kept))) << kept;
 }
 
-TEST_F(TablesTest, AWeekProgramInUseCannotBeDeleted) {
+TEST_F(TablesTest, AWeekProgramInUseCannotBeDeletedOtherParentsTakeTheirDependentRows) {
     const TCRecordID used = Insert(Table_CommonWeekPrograms::SPEC);
     const TCRecordID usedPeriod = Insert(Table_CommonWeekProgramPeriods::SPEC);
     Insert(Table_AccessGroupRights::SPEC);
     const TCRecordID unused = Insert(Table_CommonWeekPrograms::SPEC);
     const TCRecordID unusedPeriod = Insert(Table_CommonWeekProgramPeriods::SPEC);
-
     EXPECT_THROW(System::TCDBWeekPrograms().DeleteByID(used), TCException);
     EXPECT_TRUE(Exists(Table_CommonWeekProgramPeriods::SPEC, usedPeriod));
     // The schema refuses it as well when the table operation is bypassed.
     EXPECT_THROW(System::TCDBWeekPrograms().DeleteWhere(Table_CommonWeekPrograms::ID == used), TCException);
     EXPECT_TRUE(Exists(Table_CommonWeekPrograms::SPEC, used));
-
     EXPECT_TRUE(System::TCDBWeekPrograms().DeleteByID(unused));
     EXPECT_FALSE(Exists(Table_CommonWeekProgramPeriods::SPEC, unusedPeriod));
-}
 
-TEST_F(TablesTest, DeletingAParentTakesItsDependentRows) {
     const TCRecordID holidayPeriod = Insert(Table_CommonHolidayPeriods::SPEC);
     EXPECT_TRUE(System::TCDBHolidays().Delete(m_Latest.at("CommonHolidays")));
     EXPECT_FALSE(Exists(Table_CommonHolidayPeriods::SPEC, holidayPeriod));
 
     const TCRecordID keynode = Insert(Table_SystemKeynodes::SPEC);
-    const TCRecordID door = Insert(Table_AccessDoors::SPEC);
-    const TCRecordID reader = Insert(Table_AccessReaders::SPEC);
-    const TCRecordID multiDoor = Insert(Table_AccessMultiDoorsLink::SPEC);
-    const TCRecordID right = Insert(Table_AccessGroupRights::SPEC);
-    EXPECT_EQ(System::TCDBKeynodes().DeleteWhere(Table_SystemKeynodes::ID == keynode), 1);
+    Insert(Table_CommonWeekPrograms::SPEC);
     const std::pair<const TCDBTableSpec*, TCRecordID> doorRows[] = {
-        {&Table_AccessDoors::SPEC, door},
-        {&Table_AccessReaders::SPEC, reader},
-        {&Table_AccessMultiDoorsLink::SPEC, multiDoor},
-        {&Table_AccessGroupRights::SPEC, right}};
+        {&Table_AccessDoors::SPEC, Insert(Table_AccessDoors::SPEC)},
+        {&Table_AccessReaders::SPEC, Insert(Table_AccessReaders::SPEC)},
+        {&Table_AccessMultiDoorsLink::SPEC, Insert(Table_AccessMultiDoorsLink::SPEC)},
+        {&Table_AccessGroupRights::SPEC, Insert(Table_AccessGroupRights::SPEC)}};
+    EXPECT_EQ(System::TCDBKeynodes().DeleteWhere(Table_SystemKeynodes::ID == keynode), 1);
     for (const auto& [spec, id] : doorRows)
         EXPECT_FALSE(Exists(*spec, id)) << spec->Name;
     EXPECT_TRUE(Exists(Table_AccessGroups::SPEC, m_Latest.at("AccessGroups")));
@@ -312,108 +267,75 @@ TEST_F(TablesTest, DeletingAParentTakesItsDependentRows) {
     Web::TCDBWebUsers().DeleteWhere(Table_WebUsers::ID == user);
     EXPECT_FALSE(Exists(Table_WebUserClaims::SPEC, claim));
     EXPECT_FALSE(Exists(Table_WebCloudUsers::SPEC, cloudUser));
-
     const TCRecordID event = Insert(Table_EventLog::SPEC);
     const TCRecordID detail = Insert(Table_EventLogDetails::SPEC);
     Event::TCDBEventLog().DeleteWhere(Table_EventLog::ID == event);
     EXPECT_FALSE(Exists(Table_EventLogDetails::SPEC, detail));
 }
 
-class CardLinksTest : public TablesTest {
-protected:
-    void SetUp() override {
-        TablesTest::SetUp();
-        m_Card = Insert(Table_AccessCards::SPEC);
-        m_OtherCard = Insert(Table_AccessCards::SPEC);
-        for (TCRecordID* group : {&m_GroupA, &m_GroupB, &m_GroupC})
-            *group = Insert(Table_AccessGroups::SPEC);
-        AddLink(m_Card, m_GroupA);
-        m_RowB = AddLink(m_Card, m_GroupB);
-        AddLink(m_OtherCard, m_GroupA);
-    }
-
-    TCRecordID AddLink(const TCRecordID& card, const TCRecordID& group) {
+TEST_F(TablesTest, SetByCardMakesTheLinksExactlyTheGivenOnesOrRefusesBadListsAndWritesNothing) {
+    namespace Columns = Table_AccessCardAccessGroupLinks;
+    const TCRecordID card = Insert(Table_AccessCards::SPEC), otherCard = Insert(Table_AccessCards::SPEC);
+    const TCRecordID a = Insert(Table_AccessGroups::SPEC), b = Insert(Table_AccessGroups::SPEC),
+                     c = Insert(Table_AccessGroups::SPEC);
+    const auto add = [&](const TCRecordID& to, const TCRecordID& group) {
         return Insert(Table_AccessCardAccessGroupLinks::SPEC,
-                      {{&Table_AccessCardAccessGroupLinks::CARD_LINK, card},
-                       {&Table_AccessCardAccessGroupLinks::ACCESS_GROUP_LINK, group}});
-    }
-
-    struct StoredLink {
-        TCRecordID Row;
-        TCNullTypes<TCUTCTime> ValidFrom, ValidTo;
+                      {{&Columns::CARD_LINK, to}, {&Columns::ACCESS_GROUP_LINK, group}});
     };
-    std::map<TCRecordID, StoredLink> LinksOf(const TCRecordID& card) {
-        namespace Columns = Table_AccessCardAccessGroupLinks;
-        std::map<TCRecordID, StoredLink> links;
-        for (auto row = Access::TCDBAccessCardAccessGroupLinks().Select("*", Columns::CARD_LINK == card);
+    add(card, a);
+    const TCRecordID rowB = add(card, b);
+    add(otherCard, a);
+    // Group -> {link row, "valid from/valid to" in seconds or "-"}.
+    const auto linksOf = [](const TCRecordID& of) {
+        std::map<TCRecordID, std::pair<TCRecordID, std::string>> links;
+        const auto seconds = [](const TCNullTypes<TCUTCTime>& t) {
+            return t.IsNull() ? std::string("-") : std::to_string(t.get_Value().get_Seconds());
+        };
+        for (auto row = Access::TCDBAccessCardAccessGroupLinks().Select("*", Columns::CARD_LINK == of);
              row.IsNotEnd(); row.Next())
             links[row.Field(Columns::ACCESS_GROUP_LINK).get_AsRecordID()] = {
-                row.get_ID(), row.Field(Columns::VALID_FROM).get_AsNullDateTime(),
-                row.Field(Columns::VALID_TO).get_AsNullDateTime()};
+                row.get_ID(), seconds(row.Field(Columns::VALID_FROM).get_AsNullDateTime()) + "/" +
+                                  seconds(row.Field(Columns::VALID_TO).get_AsNullDateTime())};
         return links;
-    }
-
-    TCRecordID m_Card, m_OtherCard, m_GroupA, m_GroupB, m_GroupC, m_RowB;
-};
-
-TEST_F(CardLinksTest, SetByCardMakesTheLinksExactlyTheGivenOnes) {
-    // Without removing, unlisted links stay.
-    Access::TCDBAccessCardAccessGroupLinks().SetByCard(m_Card, {{m_GroupC, TCUTCTime(5), {}}}, false);
-    EXPECT_EQ(LinksOf(m_Card).size(), 3u);
-    EXPECT_EQ(LinksOf(m_Card).at(m_GroupC).ValidFrom, TCNullTypes<TCUTCTime>(TCUTCTime(5)));
-
-    Access::TCDBAccessCardAccessGroupLinks().SetByCard(
-        m_Card, {{m_GroupB, TCUTCTime(200), TCUTCTime(300)}, {m_GroupC, {}, {}}}, true);
-
-    const auto links = LinksOf(m_Card);
-    ASSERT_EQ(links.size(), 2u);
-    ASSERT_EQ(links.count(m_GroupA), 0u);
-    EXPECT_EQ(links.at(m_GroupB).Row, m_RowB); // updated in place
-    EXPECT_EQ(links.at(m_GroupB).ValidFrom, TCNullTypes<TCUTCTime>(TCUTCTime(200)));
-    EXPECT_EQ(links.at(m_GroupB).ValidTo, TCNullTypes<TCUTCTime>(TCUTCTime(300)));
-    EXPECT_TRUE(links.at(m_GroupC).ValidFrom.IsNull());
-    EXPECT_TRUE(links.at(m_GroupC).ValidTo.IsNull());
-    EXPECT_EQ(LinksOf(m_OtherCard).count(m_GroupA), 1u);
-
-    Access::TCDBAccessCardAccessGroupLinks().SetByCard(m_Card, {}, true);
-    EXPECT_TRUE(LinksOf(m_Card).empty());
-}
-
-TEST_F(CardLinksTest, SetByCardRefusesBadListsAndWritesNothing) {
+    };
     Access::TCDBAccessCardAccessGroupLinks links;
-    EXPECT_THROW(links.SetByCard(m_Card, {{m_GroupC, {}, {}}, {m_GroupC, {}, {}}}, true), TCException);
-    EXPECT_THROW(links.SetByCard(m_Card, {{TCRecordID(), {}, {}}}, true), TCException);
-    EXPECT_THROW(links.SetByCard(TCRecordID(), {{m_GroupC, {}, {}}}, true), TCException);
+    EXPECT_THROW(links.SetByCard(card, {{c, {}, {}}, {c, {}, {}}}, true), TCException);
+    EXPECT_THROW(links.SetByCard(card, {{TCRecordID(), {}, {}}}, true), TCException);
+    EXPECT_THROW(links.SetByCard(TCRecordID(), {{c, {}, {}}}, true), TCException);
     // A group that does not exist fails in the database after the card's other links were removed.
-    EXPECT_THROW(links.SetByCard(m_Card, {{TCRecordID(987'654), {}, {}}}, true), TCException);
+    EXPECT_THROW(links.SetByCard(card, {{TCRecordID(987'654), {}, {}}}, true), TCException);
+    EXPECT_EQ(linksOf(card).size(), 2u);
+    EXPECT_EQ(linksOf(card).count(a), 1u);
 
-    const auto stored = LinksOf(m_Card);
-    EXPECT_EQ(stored.size(), 2u);
-    EXPECT_EQ(stored.count(m_GroupA), 1u);
-    EXPECT_EQ(stored.count(m_GroupB), 1u);
+    links.SetByCard(card, {{c, TCUTCTime(5), {}}}, false); // without removing, unlisted links stay
+    EXPECT_EQ(linksOf(card).size(), 3u);
+    EXPECT_EQ(linksOf(card).at(c).second, "5/-");
+    links.SetByCard(card, {{b, TCUTCTime(200), TCUTCTime(300)}, {c, {}, {}}}, true);
+    const auto stored = linksOf(card);
+    ASSERT_EQ(stored.size(), 2u);
+    EXPECT_EQ(stored.at(b), std::make_pair(rowB, std::string("200/300"))) << "updated in place";
+    EXPECT_EQ(stored.at(c).second, "-/-");
+    EXPECT_EQ(linksOf(otherCard).count(a), 1u);
+    links.SetByCard(card, {}, true);
+    EXPECT_TRUE(linksOf(card).empty());
 }
 
-TEST_F(TablesTest, OwnKeynodeIsRememberedUntilItsRowGoes) {
+TEST_F(TablesTest, OwnKeynodeIsRememberedUntilItsRowGoesAndWeekProgramNamesAreTranslated) {
     EXPECT_TRUE(System::TCDBKeynodes::get_OwnID(true).IsNull());
     EXPECT_EQ(System::TCDBKeynodes::get_OwnGUID(), "");
-
     Insert(Table_SystemKeynodes::SPEC);
     const TCRecordID own =
         Insert(Table_SystemKeynodes::SPEC, {{&Table_SystemKeynodes::GUID, "7f3a-guid"}}, 2);
     System::TCDBKeynodes::set_OwnID(own);
     EXPECT_EQ(System::TCDBKeynodes::get_OwnID(true), own);
     EXPECT_EQ(System::TCDBKeynodes::get_OwnGUID(), "7f3a-guid");
-
     System::TCDBKeynodes().DeleteWhere(Table_SystemKeynodes::ID == own);
     EXPECT_TRUE(System::TCDBKeynodes::get_OwnID(true).IsNull());
     EXPECT_EQ(System::TCDBKeynodes::get_OwnID(false), own);
     EXPECT_EQ(System::TCDBKeynodes::get_OwnGUID(), "");
-
     System::TCDBKeynodes::set_OwnID(TCRecordID());
     EXPECT_TRUE(System::TCDBKeynodes::get_OwnID(false).IsNull());
-}
 
-TEST_F(TablesTest, WeekProgramNamesPassThroughTranslation) {
     const TCRecordID key =
         Insert(Table_CommonWeekPrograms::SPEC, {{&Table_CommonWeekPrograms::NAME, "_t_Always"}});
     const TCRecordID none =
@@ -422,6 +344,171 @@ TEST_F(TablesTest, WeekProgramNamesPassThroughTranslation) {
     EXPECT_EQ(System::TCDBWeekPrograms::GetTranslatedName(row), TCNullTypes<std::string>("Always"));
     row = System::TCDBWeekPrograms().SelectPrimary(none);
     EXPECT_TRUE(System::TCDBWeekPrograms::GetTranslatedName(row).IsNull());
+}
+
+using Event::ReadEvents;
+using Event::TCClientEvent;
+using Event::TCClientEventDetails;
+using Event::TCEventRecord;
+using EventLogTest = HostDatabaseTest;
+constexpr int ALL = 1000000;
+
+TCClientEventDetails TextDetail(int detailID, const std::string& text) {
+    return TCClientEventDetails(detailID).set_Value(text);
+}
+
+TEST_F(EventLogTest, EventIsWrittenWhenItGoesWithItsDetailsInOrderAndTextsWhole) {
+    const int64_t before = TCUTCTime::Now().get_Seconds();
+    const std::string longText = std::string(2999, 'y') + "z";
+    {
+        TCClientEvent event(KeynodeWebApi::Type_RequestFailed);
+        event << TextDetail(KeynodeWebApi::Member_UserErrorMessage, "API is disabled");
+        event << TCClientEventDetails(KeynodeWebApi::Member_UserErrorCode).set_Value(1);
+        event << TCClientEventDetails(KeynodeWebApi::Member_HttpErrorCode).set_Value("%d", 403);
+        event << TCClientEventDetails(AccessEvent::DefinitionDetail_DoorID_id, TCNullTypes<int>(4001),
+                                      TCRecordID(12), TCNullTypes<std::string>());
+        event << TextDetail(KeynodeWebApi::Member_InternalError, std::string(1024, 'x'));
+        event
+            << TCClientEventDetails(KeynodeWebApi::Member_UserErrorDetails).set_Value("%s", longText.c_str());
+        EXPECT_TRUE(ReadEvents(0, ALL).empty()); // not before the object goes
+    }
+    const std::vector<TCEventRecord> events = ReadEvents(0, ALL);
+    ASSERT_EQ(events.size(), 1u);
+    const TCEventRecord& e = events[0];
+    EXPECT_EQ(e.Type, 12000);
+    EXPECT_TRUE(e.Keynode.IsNull());
+    ASSERT_TRUE(e.EventTime.IsNotNull());
+    EXPECT_GE(e.EventTime.get_Value().get_Seconds(), before);
+    EXPECT_LE(e.EventTime.get_Value().get_Seconds(), TCUTCTime::Now().get_Seconds());
+    EXPECT_TRUE(e.ClearTime.IsNull());
+    EXPECT_TRUE(e.ClearedBy.IsNull());
+    const std::pair<int, std::optional<std::string>> details[] = {
+        {KeynodeWebApi::Member_UserErrorMessage.ID, "API is disabled"},
+        {KeynodeWebApi::Member_UserErrorCode.ID, "1"},
+        {KeynodeWebApi::Member_HttpErrorCode.ID, "403"},
+        {AccessEvent::Member_DoorID.ID, std::nullopt},
+        {KeynodeWebApi::Member_InternalError.ID, std::string(1024, 'x')},
+        {KeynodeWebApi::Member_UserErrorDetails.ID, longText}};
+    ASSERT_EQ(e.Details.size(), 6u);
+    for (size_t i = 0; i < e.Details.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(e.Details[i].Type, details[i].first);
+        EXPECT_EQ(e.Details[i].Value.IsNull(), !details[i].second);
+        if (details[i].second) {
+            EXPECT_EQ(e.Details[i].Value.get_Value(), *details[i].second);
+        }
+        EXPECT_EQ(e.Details[i].TableID.IsNull(), i != 3);
+        EXPECT_EQ(e.Details[i].OwnerID.IsNull(), i != 3);
+        if (i > 0) {
+            EXPECT_GT(e.Details[i].ID, e.Details[i - 1].ID);
+        }
+    }
+    EXPECT_EQ(e.Details[3].TableID, TCNullTypes<int>(4001));
+    EXPECT_EQ(e.Details[3].OwnerID, TCRecordID(12));
+}
+
+TEST_F(EventLogTest, IDsAscendInWritingOrderAndReadEventsPages) {
+    std::vector<int64_t> written;
+    for (int i = 0; i < 5; ++i) {
+        TCClientEvent event(KeynodeWebApi::Type_ConnectionFailed);
+        event << TCClientEventDetails(KeynodeWebApi::Member_ConnectionErrorCode).set_Value(i);
+        written.push_back(event.Write().get_ID());
+        EXPECT_EQ(event.Write().get_ID(), written.back()) << "written once; the destructor adds nothing";
+    }
+    const auto firstTwo = ReadEvents(0, 2);
+    ASSERT_EQ(firstTwo.size(), 2u);
+    EXPECT_EQ(firstTwo[0].ID, written[0]);
+    EXPECT_EQ(firstTwo[1].ID, written[1]);
+    const auto rest = ReadEvents(firstTwo[1].ID, ALL);
+    ASSERT_EQ(rest.size(), 3u);
+    for (size_t i = 0; i < rest.size(); ++i) {
+        EXPECT_EQ(rest[i].ID, written[i + 2]);
+        ASSERT_EQ(rest[i].Details.size(), 1u);
+        EXPECT_EQ(rest[i].Details[0].Value.get_Value(), std::to_string(i + 2));
+    }
+    EXPECT_TRUE(ReadEvents(written.back(), ALL).empty());
+    EXPECT_TRUE(ReadEvents(0, 0).empty());
+
+    TCClientEvent keynode(KeynodeWebApi::Type_EventWebHookProcessingFailed);
+    keynode.set_Keynode(TCRecordID(3));
+    const auto last = ReadEvents(keynode.Write().get_ID() - 1, ALL);
+    ASSERT_EQ(last.size(), 1u);
+    EXPECT_EQ(last[0].Keynode, TCRecordID(3));
+    EXPECT_TRUE(last[0].Details.empty());
+}
+
+TEST_F(EventLogTest, EventGoesWithARolledBackTransactionAndAFailedWriteDoesNotThrow) {
+    {
+        DB::TCDBTransaction outer(-1);
+        outer.Begin(1, false);
+        { TCClientEvent event(KeynodeWebApi::Type_ApiActionExecuted); }
+        EXPECT_EQ(ReadEvents(0, ALL).size(), 1u); // visible inside the transaction
+        outer.Rollback();
+    }
+    EXPECT_TRUE(ReadEvents(0, ALL).empty());
+    EXPECT_NO_THROW({
+        TCClientEvent event(KeynodeWebApi::Type_RequestFailed);
+        event << TextDetail(KeynodeWebApi::Member_UserErrorMessage, "lost");
+        DB::TCDatabase::Close();
+    });
+    DB::TCDatabase::Open(DatabasePath());
+    EXPECT_TRUE(ReadEvents(0, ALL).empty());
+}
+
+TEST_F(EventLogTest, EventsFromFourThreadsAllLand) {
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([t] {
+            for (int i = 0; i < 25; ++i) {
+                TCClientEvent event(KeynodeWebApi::Type_ApiActionExecuted);
+                event << TextDetail(SystemEvent::Member_Information, std::to_string(t));
+                event << TCClientEventDetails(WebEvent::Member_OperatorID).set_Value(i);
+            }
+        });
+    for (std::thread& thread : threads)
+        thread.join();
+    std::set<std::string> seen; // "thread/index" of each event
+    for (const TCEventRecord& e : ReadEvents(0, ALL)) {
+        ASSERT_EQ(e.Details.size(), 2u) << "event " << e.ID;
+        seen.insert(e.Details[0].Value.get_Value() + "/" + e.Details[1].Value.get_Value());
+    }
+    EXPECT_EQ(seen.size(), 100u);
+    EXPECT_EQ(ReadEvents(0, ALL).size(), 100u);
+}
+
+TEST(EventDefinitionTest, FixedTypeNumbersAndUniqueDetailNumbers) {
+    // These type numbers are what outside systems filter on.
+    const Event::TCEventTypeID* types[] = {
+        &KeynodeWebApi::Type_RequestFailed,    &KeynodeWebApi::Type_Unauthorized,
+        &KeynodeWebApi::Type_InternalError,    &KeynodeWebApi::Type_ConnectionFailed,
+        &KeynodeWebApi::Type_Restored,         &KeynodeWebApi::Type_EventWebHookProcessingFailed,
+        &KeynodeWebApi::Type_ApiActionExecuted};
+    for (int i = 0; i < 7; ++i)
+        EXPECT_EQ(types[i]->ID, 12000 + i);
+    const Event::TCEventDetailID details[] = {KeynodeWebApi::Member_UserErrorMessage,
+                                              KeynodeWebApi::Member_UserErrorCode,
+                                              KeynodeWebApi::Member_HttpErrorCode,
+                                              KeynodeWebApi::Member_UserErrorDetails,
+                                              KeynodeWebApi::Member_InternalError,
+                                              KeynodeWebApi::Member_ConnectionDestinationUrl,
+                                              KeynodeWebApi::Member_ConnectionErrorCode,
+                                              KeynodeWebApi::Member_ConnectionErrorDescription,
+                                              KeynodeWebApi::Member_ConnectionHttpErrorCode,
+                                              AccessEvent::Member_DoorID,
+                                              AccessEvent::Member_ReaderID,
+                                              AccessEvent::Member_CardNumber,
+                                              AccessEvent::Member_ChipID,
+                                              SystemEvent::Member_Information,
+                                              WebEvent::Member_OperatorID};
+    std::set<int> numbers;
+    for (const auto& detail : details) {
+        EXPECT_TRUE(numbers.insert(detail.ID).second) << detail.Name;
+        ASSERT_NE(Event::FindEventDetailName(detail.ID), nullptr) << detail.Name;
+        EXPECT_STREQ(Event::FindEventDetailName(detail.ID), detail.Name);
+    }
+    EXPECT_STREQ(Event::FindEventTypeName(12001), "KeynodeWebApi.Unauthorized");
+    EXPECT_EQ(Event::FindEventTypeName(11999), nullptr);
+    EXPECT_EQ(Event::FindEventDetailName(-1), nullptr);
 }
 
 } // namespace

@@ -1,22 +1,57 @@
 #include "TestDatabase.h"
 
 #include "DB/TCDatabase.h"
-#include "TestSchema.h"
 
-#include <cstdlib>
-#include <filesystem>
+namespace TestSchema {
 
-TempDir::TempDir() {
-    const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/dbcore-XXXXXX";
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot create a temporary directory");
-    m_Path = pattern;
+using DB::TCDBFieldSpec;
+using DB::TEDBFieldType;
+
+namespace Widgets {
+const TCDBFieldSpec ID("Widgets", "ID", TEDBFieldType::RecordID),
+    NAME("Widgets", "NAME", TEDBFieldType::Text), SIZE("Widgets", "SIZE", TEDBFieldType::Integer),
+    WEIGHT("Widgets", "WEIGHT", TEDBFieldType::Real), ACTIVE("Widgets", "ACTIVE", TEDBFieldType::Bool),
+    OWNER("Widgets", "OWNER_ID", TEDBFieldType::RecordID), MADE("Widgets", "MADE", TEDBFieldType::DateTime),
+    COLOR("Widgets", "COLOR", TEDBFieldType::Text);
+const DB::TCDBTableSpec SPEC{
+    WIDGETS_TABLE_ID, "Widgets", &ID, {&ID, &NAME, &SIZE, &WEIGHT, &ACTIVE, &OWNER, &MADE, &COLOR}};
+} // namespace Widgets
+
+namespace Parts {
+const TCDBFieldSpec ID("Parts", "ID", TEDBFieldType::RecordID),
+    WIDGET("Parts", "WIDGET_ID", TEDBFieldType::RecordID), LABEL("Parts", "LABEL", TEDBFieldType::Text);
+const DB::TCDBTableSpec SPEC{PARTS_TABLE_ID, "Parts", &ID, {&WIDGET, &LABEL}};
+} // namespace Parts
+
+namespace ExternalIDs {
+const TCDBFieldSpec RECORD_ID("ExternalIDs", "RECORD_ID", TEDBFieldType::RecordID),
+    EXTERNAL_ID("ExternalIDs", "EXTERNAL_ID", TEDBFieldType::Text);
+const DB::TCDBTableSpec SPEC{0, "ExternalIDs", &RECORD_ID, {&EXTERNAL_ID}};
+} // namespace ExternalIDs
+
+namespace UserRecordRights {
+const TCDBFieldSpec RECORD_ID("UserRecordRights", "RECORD_ID", TEDBFieldType::RecordID);
+const DB::TCDBTableSpec SPEC{0, "UserRecordRights", &RECORD_ID, {}};
+} // namespace UserRecordRights
+
+const std::vector<std::string>& Migrations() {
+    static const std::vector<std::string> migrations = {
+        "CREATE TABLE Widgets (ID INTEGER PRIMARY KEY, NAME TEXT NOT NULL DEFAULT '', SIZE INTEGER,"
+        " WEIGHT REAL, ACTIVE INTEGER NOT NULL DEFAULT 1, OWNER_ID INTEGER, MADE INTEGER,"
+        " COLOR TEXT DEFAULT 'grey');",
+        "CREATE TABLE Parts (ID INTEGER PRIMARY KEY,"
+        " WIDGET_ID INTEGER NOT NULL REFERENCES Widgets (ID) ON DELETE CASCADE, LABEL TEXT);"
+        "CREATE INDEX Parts_Widget ON Parts (WIDGET_ID);",
+    };
+    return migrations;
 }
 
-TempDir::~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(m_Path, ignored);
+const std::vector<const DB::TCDBTableSpec*>& Tables() {
+    static const std::vector<const DB::TCDBTableSpec*> tables = {&Widgets::SPEC, &Parts::SPEC};
+    return tables;
 }
+
+} // namespace TestSchema
 
 void DatabaseTest::SetUp() {
     DB::TCDatabase::OpenWithMigrations(DatabasePath(), TestSchema::Migrations(), TestSchema::Tables());
@@ -26,10 +61,13 @@ void DatabaseTest::TearDown() {
     DB::TCDatabase::Close();
 }
 
+void HostDatabaseTest::SetUp() {
+    DB::TCDatabase::Open(DatabasePath());
+}
+
 int64_t AddWidget(const std::string& name, const Accessories::TCNullTypes<int>& size) {
-    DB::TCDBBasicTable widgets(TestSchema::Widgets::SPEC);
     DB::TCDBAutoObject row;
-    widgets.CreateObject(row);
+    DB::TCDBBasicTable(TestSchema::Widgets::SPEC).CreateObject(row);
     row.Field(TestSchema::Widgets::NAME).set_AsString(name);
     row.Field(TestSchema::Widgets::SIZE).set_AsNullInt(size);
     row.Save();
@@ -37,9 +75,8 @@ int64_t AddWidget(const std::string& name, const Accessories::TCNullTypes<int>& 
 }
 
 int64_t AddPart(int64_t widgetID, const std::string& label) {
-    DB::TCDBBasicTable parts(TestSchema::Parts::SPEC);
     DB::TCDBAutoObject row;
-    parts.CreateObject(row);
+    DB::TCDBBasicTable(TestSchema::Parts::SPEC).CreateObject(row);
     row.Field(TestSchema::Parts::WIDGET).set_AsRecordID(Accessories::TCRecordID(widgetID));
     row.Field(TestSchema::Parts::LABEL).set_AsString(label);
     row.Save();
@@ -58,7 +95,6 @@ std::vector<std::string> Names(DB::TCDBIterator rows) {
 }
 
 std::vector<std::string> WidgetNames(const DB::TCDBWhere& where, const DB::TCDBOrder& order) {
-    DB::TCDBBasicTable widgets(TestSchema::Widgets::SPEC);
-    return Names(
-        widgets.Select("*", where, order.IsEmpty() ? DB::TCDBOrder(TestSchema::Widgets::NAME) : order));
+    return Names(DB::TCDBBasicTable(TestSchema::Widgets::SPEC)
+                     .Select("*", where, order.IsEmpty() ? DB::TCDBOrder(TestSchema::Widgets::NAME) : order));
 }

@@ -6,28 +6,54 @@
 #include <vector>
 
 #include "DB/TCDBBasicTable.h"
+#include "host/base/support/TempDir.h"
 
-// A directory of its own under the system's temporary directory, removed with everything in it.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::string& get_Path() const { return m_Path; }
+// A schema of the tests' own, independent of the host's tables: Widgets, and Parts that belong to a
+// widget and go with it (ON DELETE CASCADE). Migration 1 creates Widgets, migration 2 Parts.
+namespace TestSchema {
 
-private:
-    std::string m_Path;
-};
+constexpr int WIDGETS_TABLE_ID = 901;
+constexpr int PARTS_TABLE_ID = 902;
+
+// NAME text default '', SIZE integer nullable, WEIGHT real, ACTIVE bool default 1, OWNER record ID,
+// MADE date-time, COLOR text default 'grey'.
+namespace Widgets {
+extern const DB::TCDBFieldSpec ID, NAME, SIZE, WEIGHT, ACTIVE, OWNER, MADE, COLOR;
+extern const DB::TCDBTableSpec SPEC;
+} // namespace Widgets
+namespace Parts {
+extern const DB::TCDBFieldSpec ID, WIDGET, LABEL;
+extern const DB::TCDBTableSpec SPEC;
+} // namespace Parts
+// Views of the infrastructure tables, to look at what the database layer stored.
+namespace ExternalIDs {
+extern const DB::TCDBFieldSpec RECORD_ID, EXTERNAL_ID;
+extern const DB::TCDBTableSpec SPEC;
+} // namespace ExternalIDs
+namespace UserRecordRights {
+extern const DB::TCDBFieldSpec RECORD_ID;
+extern const DB::TCDBTableSpec SPEC;
+} // namespace UserRecordRights
+
+const std::vector<std::string>& Migrations();
+const std::vector<const DB::TCDBTableSpec*>& Tables();
+
+} // namespace TestSchema
 
 // Each test gets a fresh database file with the test schema, open on the test's thread.
 class DatabaseTest : public testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
-    std::string DatabasePath() const { return m_Dir.get_Path() + "/test.db"; }
+    std::string DatabasePath() const { return m_Dir / "test.db"; }
 
     TempDir m_Dir;
+};
+
+// The same with the host's own tables.
+class HostDatabaseTest : public DatabaseTest {
+protected:
+    void SetUp() override;
 };
 
 // Test data helpers; each writes in its own implicit transaction unless one is open.

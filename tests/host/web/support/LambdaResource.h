@@ -2,7 +2,9 @@
 #include "Web/Request.h"
 #include "Web/Resource.h"
 #include "Web/Response.h"
+#include "Web/ServerConfig.h"
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -28,6 +30,15 @@ inline std::shared_ptr<LambdaResource> namedResource(const std::string& name) {
     return std::make_shared<LambdaResource>([name](const Web::Request& request, Web::Response& response) {
         response.out() << name << ' ' << request.path() << ' ' << request.pathInfo();
     });
+}
+
+// Loopback HTTP on a free port with short timeouts, so tests that wait for the server stay fast.
+inline Web::ServerConfig quickConfig() {
+    Web::ServerConfig config;
+    config.http = {true, "127.0.0.1", 0};
+    config.readTimeout = std::chrono::milliseconds(1000);
+    config.stopTimeout = std::chrono::milliseconds(2000);
+    return config;
 }
 
 } // namespace WebTest

@@ -26,8 +26,7 @@ TestClient::TestClient(std::uint16_t port, bool tls) {
         m_Tls = std::make_unique<beast::ssl_stream<beast::tcp_stream>>(m_Io, m_TlsContext);
         beast::get_lowest_layer(*m_Tls).connect(endpoint);
         run([this](auto done) {
-            beast::get_lowest_layer(*m_Tls).expires_after(deadline);
-            m_Tls->async_handshake(net::ssl::stream_base::client, done);
+            withStream([&](auto&) { m_Tls->async_handshake(net::ssl::stream_base::client, done); });
         });
     } else {
         m_Plain = std::make_unique<beast::tcp_stream>(m_Io);
@@ -46,40 +45,31 @@ template <class Operation> void TestClient::run(Operation&& operation) {
     if (result) throw beast::system_error(result);
 }
 
+// Calls `use` with the connection's stream after setting its deadline.
+template <class Use> void TestClient::withStream(Use&& use, std::chrono::milliseconds timeout) {
+    if (m_Tls) {
+        beast::get_lowest_layer(*m_Tls).expires_after(timeout);
+        use(*m_Tls);
+    } else {
+        m_Plain->expires_after(timeout);
+        use(*m_Plain);
+    }
+}
+
 void TestClient::write(Outgoing request) {
-    run([&](auto done) {
-        if (m_Tls) {
-            beast::get_lowest_layer(*m_Tls).expires_after(deadline);
-            http::async_write(*m_Tls, request, done);
-        } else {
-            m_Plain->expires_after(deadline);
-            http::async_write(*m_Plain, request, done);
-        }
-    });
+    run([&](auto done) { withStream([&](auto& stream) { http::async_write(stream, request, done); }); });
 }
 
 void TestClient::writeRaw(const std::string& bytes) {
     run([&](auto done) {
-        if (m_Tls) {
-            beast::get_lowest_layer(*m_Tls).expires_after(deadline);
-            net::async_write(*m_Tls, net::buffer(bytes), done);
-        } else {
-            m_Plain->expires_after(deadline);
-            net::async_write(*m_Plain, net::buffer(bytes), done);
-        }
+        withStream([&](auto& stream) { net::async_write(stream, net::buffer(bytes), done); });
     });
 }
 
 Reply TestClient::read() {
     Reply reply;
     run([&](auto done) {
-        if (m_Tls) {
-            beast::get_lowest_layer(*m_Tls).expires_after(deadline);
-            http::async_read(*m_Tls, m_Buffer, reply, done);
-        } else {
-            m_Plain->expires_after(deadline);
-            http::async_read(*m_Plain, m_Buffer, reply, done);
-        }
+        withStream([&](auto& stream) { http::async_read(stream, m_Buffer, reply, done); });
     });
     return reply;
 }
@@ -93,17 +83,14 @@ bool TestClient::waitForClose(std::chrono::milliseconds timeout) {
     char byte = 0;
     beast::error_code result;
     std::size_t received = 0;
-    auto done = [&](beast::error_code ec, std::size_t n) {
-        result = ec;
-        received = n;
-    };
-    if (m_Tls) {
-        beast::get_lowest_layer(*m_Tls).expires_after(timeout);
-        m_Tls->async_read_some(net::buffer(&byte, 1), done);
-    } else {
-        m_Plain->expires_after(timeout);
-        m_Plain->async_read_some(net::buffer(&byte, 1), done);
-    }
+    withStream(
+        [&](auto& stream) {
+            stream.async_read_some(net::buffer(&byte, 1), [&](beast::error_code ec, std::size_t n) {
+                result = ec;
+                received = n;
+            });
+        },
+        timeout);
     m_Io.restart();
     m_Io.run();
     if (received > 0 || result == beast::error::timeout) return false;

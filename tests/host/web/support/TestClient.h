@@ -41,6 +41,7 @@ public:
 
 private:
     template <class Operation> void run(Operation&& operation);
+    template <class Use> void withStream(Use&& use, std::chrono::milliseconds timeout = deadline);
 
     boost::asio::io_context m_Io;
     boost::asio::ssl::context m_TlsContext{boost::asio::ssl::context::tls_client};
