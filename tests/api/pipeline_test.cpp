@@ -709,9 +709,9 @@ TEST(BaseHandlerTest, MethodsNotOverriddenFailWithTheirName) {
                                                       {"POST", &KnaBaseHandler::Handle_POST},
                                                       {"PUT", &KnaBaseHandler::Handle_PUT},
                                                       {"DELETE", &KnaBaseHandler::Handle_DELETE}};
-    for (const auto& [name, handle] : methods)
-        EXPECT_EQ("Method " + name + " not implemented",
-                  ExceptionMessage([&] { handle(handler, request, response); }));
+    for (const auto& method : methods)
+        EXPECT_EQ("Method " + method.first + " not implemented",
+                  ExceptionMessage([&] { method.second(handler, request, response); }));
     EXPECT_EQ(1, handler.GetApiMajorVersion());
 }
 

@@ -178,7 +178,8 @@ TEST_F(TablesTest, DescriptionsAreConsistentAndEveryColumnReadsBackWhatWasWritte
 }
 
 TEST_F(TablesTest, LinksToMissingRowsAndDuplicateKeysAreRefused) {
-    for (const auto& [column, target] : LINK_TARGETS) {
+    for (const auto& entry : LINK_TARGETS) {
+        const std::string& column = entry.first;
         SCOPED_TRACE(column);
         const TCDBTableSpec& spec = SpecNamed(column.substr(0, column.find('.')));
         const auto link =
