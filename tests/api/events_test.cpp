@@ -594,20 +594,6 @@ TEST_F(WebHookDeliveryTest, UnusableSettingsAreLoggedAsProcessingFailures) {
     }
 }
 
-TEST_F(WebHookDeliveryTest, EnabledWithoutUrlIsDisabled) {
-    AddEvents(1, 12000);
-    Set(P::GeneralWebApiSettings_EventWebHook_URL, "");
-    auto processor = NewProcessor();
-    EXPECT_FALSE(processor->ConnectingEnabled());
-    processor->Process();
-    Set(P::GeneralWebApiSettings_EventWebHook_Enabled, "0");
-    Set(P::GeneralWebApiSettings_EventWebHook_URL, m_Receiver.Url());
-    processor->LoadProperties();
-    EXPECT_FALSE(processor->ConnectingEnabled());
-    processor->Process();
-    EXPECT_EQ(0u, m_Receiver.RequestCount());
-}
-
 TEST_F(WebHookDeliveryTest, FailuresWaitAlongTheRetrySchedule) {
     const int64_t s20 = 20 * kSecond, m5 = 5 * kMinute, m15 = 15 * kMinute, m45 = 45 * kMinute;
     const struct {

@@ -273,40 +273,6 @@ TEST_F(PipelineCoreTest, ASuccessfulLoginRehashesAPasswordOfTheOlderCost) {
     EXPECT_EQ(rehashed, storedHash());
 }
 
-TEST_F(PipelineCoreTest, ResponseSizeLimitAppliesToNonHttpCallers) {
-    AddCloudUser(AddWebUser({"granted", "pw", {}, {}, {}}), 4);
-    KnaMain api(1);
-    const int size = static_cast<int>(kApiInfoBody.size());
-    FakeWebRequest request = FakeWebRequest::OverMailRouter("/api/v1/info/api", "granted");
-    request.MaxResponseSize = size;
-    FakeWebResponse fits = Run(api, request);
-    EXPECT_EQ(200, fits.Status);
-    EXPECT_EQ(kApiInfoBody, fits.Body());
-    EXPECT_EQ(0, fits.ClearCount);
-
-    request.MaxResponseSize = size - 1;
-    const int64_t before = LastEventID();
-    FakeWebResponse refused = Run(api, request);
-    EXPECT_EQ(403, refused.Status);
-    EXPECT_EQ(1, refused.ClearCount);
-    EXPECT_EQ(ErrorBody(1, "Executed API call is resulting in response size of " + std::to_string(size) +
-                               " which exceeds maximum allowed size of " + std::to_string(size - 1) +
-                               " bytes. Please try again with query resulting in more narrow response."),
-              refused.Body());
-    const auto events = EventsAfter(before);
-    ASSERT_EQ(1u, events.size());
-    EXPECT_EQ(KeynodeWebApi::Type_RequestFailed, events[0].Type);
-
-    // HTTP callers have no limit, whatever the request claims.
-    SetBoolSetting(AccessProp::GeneralWebApiSettings_Enabled, true);
-    api.ReloadSettings();
-    FakeWebRequest http = HttpRequest();
-    http.MaxResponseSize = 1;
-    FakeWebResponse unlimited = Run(api, http);
-    EXPECT_EQ(200, unlimited.Status);
-    EXPECT_EQ(0, unlimited.ClearCount);
-}
-
 // Runs a function in place of the API info endpoint; without one, GET is the base handler's.
 class ScriptedHandler : public KnaBaseHandler {
 public:
@@ -413,24 +379,6 @@ TEST_F(PipelineCoreTest, HandlerOutcomesMakeTheAnswerAndTheEvent) {
         EXPECT_NE(std::string::npos, last.find(c.Internal)) << last;
         EXPECT_LE(last.size() - last.find("=") - 1, 1024u);
     }
-}
-
-TEST_F(PipelineCoreTest, EnablingTheApiInTheSettingsTakesEffectWhileRunning) {
-    KnaMain api(1);
-    api.StartThread();
-    FakeWebRequest request = HttpRequest();
-    EXPECT_EQ(503, Run(api, request).Status);
-    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    const auto await = [&](int expected) {
-        int status = 0;
-        while ((status = Run(api, request).Status) != expected && std::chrono::steady_clock::now() < giveUp)
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        return status;
-    };
-    SetBoolSetting(AccessProp::GeneralWebApiSettings_Enabled, true);
-    EXPECT_EQ(200, await(200));
-    SetBoolSetting(AccessProp::GeneralWebApiSettings_Enabled, false);
-    EXPECT_EQ(503, await(503));
 }
 
 TEST_F(PipelineCoreTest, RepeatedWrongPasswordsThrottleThatUserFromThatAddressOnly) {
@@ -672,29 +620,6 @@ TEST(HttpResponseTest, CountsTheBodyAndCannotBeCleared) {
     EXPECT_EQ("12345", webResponse.body());
 }
 
-TEST(BaseHandlerTest, QueryParameterAssertions) {
-    const Web::Request repeated = MakeWebRequest("id=1&id=2");
-    const Web::Request two = MakeWebRequest("id=1&name=x");
-    const Web::Request none = MakeWebRequest("");
-    KnaWebRequest_Http repeatedRequest(repeated), twoRequest(two), noneRequest(none);
-
-    // A repeated name is one parameter.
-    EXPECT_EQ(1u, KnaBaseHandler::AssertMaxOneQueryParam(repeatedRequest));
-    EXPECT_NO_THROW(KnaBaseHandler::AssertSingleQueryParam(repeatedRequest));
-    EXPECT_EQ("1", KnaBaseHandler::GetAssertQueryParam(repeatedRequest, "id"));
-
-    EXPECT_EQ("Maximum one parameter is allowed",
-              ExceptionMessage([&] { KnaBaseHandler::AssertMaxOneQueryParam(twoRequest); }));
-    EXPECT_EQ("Expected single parameter",
-              ExceptionMessage([&] { KnaBaseHandler::AssertSingleQueryParam(twoRequest); }));
-
-    EXPECT_EQ(0u, KnaBaseHandler::AssertMaxOneQueryParam(noneRequest));
-    EXPECT_EQ("Expected single parameter",
-              ExceptionMessage([&] { KnaBaseHandler::AssertSingleQueryParam(noneRequest); }));
-    EXPECT_EQ("Missing parameter id",
-              ExceptionMessage([&] { KnaBaseHandler::GetAssertQueryParam(noneRequest, "id"); }));
-}
-
 class NoMethods : public KnaBaseHandler {
 public:
     void GetSupportedClaims(std::set<int>& claims) const override { claims.insert(1); }
@@ -732,30 +657,6 @@ struct ParamCase {
     unsigned count;
     const char* id; // expected getParameter("id"); nullptr for none
 };
-
-TEST(MailRequestTest, QueryParametersFollowTheFirstEntryWithAValue) {
-    const std::string one = TCCryptoUtil::Base64Encode("1"), two = TCCryptoUtil::Base64Encode("2");
-    const ParamCase cases[] = {
-        {"empty field", "", 0, nullptr},
-        {"empty list", R"({"params":[]})", 0, nullptr},
-        {"value decoded", R"({"params":[{"name":"id","value_b64":")" + one + R"("}]})", 1, "1"},
-        {"null value is invisible", R"({"params":[{"name":"id","value_b64":null}]})", 1, nullptr},
-        {"absent value is invisible", R"({"params":[{"name":"id"}]})", 1, nullptr},
-        {"first with a value wins",
-         R"({"params":[{"name":"id"},{"name":"id","value_b64":")" + one + R"("},{"name":"id","value_b64":")" +
-             two + R"("}]})",
-         3, "1"},
-        {"names match exactly", R"({"params":[{"name":"ID","value_b64":")" + one + R"("}]})", 1, nullptr},
-    };
-    for (const ParamCase& c : cases) {
-        TCWebApiRequestData data;
-        data.QueryParams = c.document.empty() ? "" : TCCryptoUtil::Base64Encode(c.document);
-        const KnaWebRequest_MailRouter request(data);
-        EXPECT_EQ(request.getParameterCount(), c.count) << c.what;
-        const std::string* id = request.getParameter("id");
-        EXPECT_EQ(id ? *id : std::string("<none>"), c.id ? c.id : "<none>") << c.what;
-    }
-}
 
 TEST(MailRequestTest, ResponseSizeIsTheBase64Length) {
     KeynodeApi::KnaWebResponse_MailRouter response;

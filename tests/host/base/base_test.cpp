@@ -480,26 +480,3 @@ TEST(UTCTime, KnownInstantsDaysBeforeTheEpochAndImpossibleDates) {
             << t[0] << '-' << t[1];
     EXPECT_NO_THROW(TCUTCTime::FromYMDHMS(2000, 2, 29, 23, 59, 59));
 }
-
-TEST(UTCTime, EveryDayRoundTripsAcrossCenturies) {
-    // Walking day by day checks month lengths and leap days against the plain Gregorian rule.
-    constexpr int64_t kDay = 86400;
-    const auto isLeap = [](int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; };
-    TCUTCTime midnight = TCUTCTime::FromYMDHMS(1899, 12, 31, 0, 0, 0);
-    TCDateData previous = midnight.GetDate();
-    for (int64_t seconds = midnight.get_Seconds() + kDay;
-         seconds < TCUTCTime::FromYMDHMS(2101, 1, 1, 0, 0, 0).get_Seconds(); seconds += kDay) {
-        const TCDateData date = TCUTCTime(seconds + kDay - 1).GetDate();
-        ASSERT_EQ(TCUTCTime::FromDate(date).get_Seconds(), seconds);
-        if (date.Day == 1) {
-            ASSERT_EQ(date.Month, previous.Month % 12 + 1);
-            if (previous.Month == 2) {
-                ASSERT_EQ(previous.Day, isLeap(previous.Year) ? 29 : 28) << previous.Year;
-            }
-        } else {
-            ASSERT_EQ(date.Day, previous.Day + 1);
-        }
-        previous = date;
-    }
-    EXPECT_EQ(previous, (TCDateData{2100, 12, 31}));
-}

@@ -285,21 +285,6 @@ protected:
     TCRecordID m_A, m_B, m_C;
 };
 
-TEST_F(RightsTest, FilterKeepsRowsGrantedAtLeastTheLevelInEverySelect) {
-    EXPECT_EQ(Visible(m_User, DB::RECORD_RIGHT_SEE), (Names_t{"a", "b"}));
-    EXPECT_EQ(Visible(m_User, DB::RECORD_RIGHT_CHANGE), (Names_t{"b"}));
-    EXPECT_TRUE(Visible(TCRecordID(8), DB::RECORD_RIGHT_SEE).empty());
-    EXPECT_EQ(Visible(m_User, 0), (Names_t{"a", "b", "c"})) << "level 0 removes the filter";
-    EXPECT_EQ(Visible(m_User, DB::RECORD_RIGHT_SEE, Widgets::NAME != "a"), (Names_t{"b"}));
-
-    DB::TCDBBasicTable widgets(Widgets::SPEC);
-    widgets.SetFilterByUserRights(m_User, DB::RECORD_RIGHT_SEE);
-    EXPECT_EQ(widgets.SelectCount("*", TCDBWhere()), 2);
-    EXPECT_EQ(Names(widgets.SelectTop("*", 1, TCDBWhere(), DB::TCDBOrder(Widgets::NAME), 1)), (Names_t{"b"}));
-    EXPECT_EQ(Names(widgets.SelectPrimary(m_C)), Names_t{});
-    EXPECT_EQ(WidgetNames(Widgets::ID.NotIn(widgets.GetSelect(Widgets::ID, TCDBWhere()))), (Names_t{"c"}));
-}
-
 TEST_F(RightsTest, RightsGoWithTheirRowsGrantReplacesRevokeRemovesAndBadGrantsFail) {
     const TCRecordID part(AddPart(m_A.get_ID(), "p"));
     DB::GrantRecordRight(m_User, PARTS_TABLE_ID, part, DB::RECORD_RIGHT_SEE);
@@ -341,38 +326,6 @@ int64_t AddWithExternalID(const std::string& externalID, const std::string& name
 } // namespace
 
 using ExternalIDTest = DatabaseTest;
-
-TEST_F(ExternalIDTest, RowsAreFoundByTheirExternalIDSelectsFetchThemWhenEnabledDeletesTakeThem) {
-    const int64_t a = AddWithExternalID("ext-a", "a");
-    const int64_t b = AddWithExternalID("ext-b", "b");
-    AddWidget("c");
-    DB::TCDBBasicTable widgets(Widgets::SPEC);
-    auto found = widgets.Select("*", widgets.CreateWhereExternalIDEqualsTo("ext-a"));
-    ASSERT_EQ(found.get_RowCount(), 1u);
-    EXPECT_EQ(found.get_ID(), TCRecordID(a));
-    EXPECT_TRUE(widgets.Select("*", widgets.CreateWhereExternalIDEqualsTo("ext-none")).IsEnd());
-
-    auto plain = widgets.SelectAll();
-    EXPECT_TRUE(plain.GetExternalIDMap_TO_ID().empty());
-    EXPECT_TRUE(plain.get_ExternalID().IsNull());
-    widgets.SetEnableSelectExternalID(true);
-    auto rows = widgets.Select("*", TCDBWhere(), DB::TCDBOrder(Widgets::NAME));
-    const std::map<TCRecordID, std::string> expected{{TCRecordID(a), "ext-a"}, {TCRecordID(b), "ext-b"}};
-    EXPECT_EQ(rows.GetExternalIDMap_TO_ID(), expected);
-    ASSERT_EQ(rows.get_RowCount(), 3u) << "rows without an external ID are still selected";
-    EXPECT_EQ(rows.get_ExternalID().get_Value(""), "ext-a");
-    rows.Next();
-    rows.Next();
-    EXPECT_TRUE(rows.get_ExternalID().IsNull());
-
-    // They go with their rows, also by cascade, and the freed text can be used again.
-    AddWithExternalID("part-of-a", "", a);
-    ASSERT_EQ(CountRows(ExternalIDs::SPEC), 3);
-    DB::TCDBBasicTable(Widgets::SPEC).DeleteWhere(Widgets::ID == a);
-    EXPECT_EQ(CountRows(ExternalIDs::SPEC), 1);
-    EXPECT_EQ(CountRows(ExternalIDs::SPEC, ExternalIDs::EXTERNAL_ID == "ext-b"), 1);
-    EXPECT_NO_THROW(AddWithExternalID("ext-a", "again"));
-}
 
 TEST_F(ExternalIDTest, DuplicatesAreRejectedAndLeaveNothingInserted) {
     AddWithExternalID("dup", "a");
