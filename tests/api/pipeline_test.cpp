@@ -1,7 +1,5 @@
-// The request pipeline: over real HTTP (channel, authentication, routing, claims, error bodies and the
-// event of each failed request), driven directly for what a loopback client cannot produce (remote
-// addresses, callers through the mail router, response-size limits, every kind of handler failure), and
-// the service around it: handler map, settings, keynodes, endpoint table, mail requests, login throttle.
+// The request pipeline over HTTP and driven directly (remote addresses, handler failures), and the service
+// around it: handlers, settings, keynodes, endpoints, mail records, login throttle, concurrent writers.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -57,11 +55,14 @@ std::string ErrorBody(int code, const std::string& msg, const std::string& detai
            details + "\"}]}";
 }
 
+std::string Basic(const std::string& text) {
+    return "Basic " + TCCryptoUtil::Base64Encode(text);
+}
+
 std::string Detail(int detailID, const std::string& value) {
     return std::to_string(detailID) + "=" + value;
 }
 
-// The details of a failed request's event: message, code and status.
 std::vector<std::string> FailureDetails(const std::string& msg, int code, int status) {
     return {Detail(KeynodeWebApi::Member_UserErrorMessage, msg),
             Detail(KeynodeWebApi::Member_UserErrorCode, std::to_string(code)),
@@ -72,14 +73,13 @@ struct HttpCase {
     std::string Method, Path, Authorization;
     int Status;
     std::string Text; // the error message; for 200 the whole body, unless empty
-    int EventType = KeynodeWebApi::Type_RequestFailed;
     std::string ContentType = "application/json";
 };
 
+// A failure answers its message, with the challenge exactly for 401, and writes one event; 401 are
+// unauthorized, 500 internal errors.
 class PipelineHttpTest : public ApiHttpTest {
 protected:
-    // Sends the call; a failure must answer its message with the challenge exactly for 401 and write
-    // exactly one event of the type, carrying message, code and status; a success writes none.
     void Expect(const HttpCase& c) {
         SCOPED_TRACE(c.Method + " " + c.Path + " [" + c.Authorization + "] " + c.ContentType);
         const int64_t before = LastEventID();
@@ -98,7 +98,10 @@ protected:
         }
         EXPECT_EQ(ErrorBody(1, c.Text), reply.Body);
         ASSERT_EQ(1u, events.size());
-        EXPECT_EQ(c.EventType, events[0].Type);
+        EXPECT_EQ(c.Status == 401   ? KeynodeWebApi::Type_Unauthorized
+                  : c.Status == 500 ? KeynodeWebApi::Type_InternalError
+                                    : KeynodeWebApi::Type_RequestFailed,
+                  events[0].Type);
         EXPECT_EQ(FailureDetails(c.Text, 1, c.Status), DetailTexts(events[0]));
     }
 };
@@ -116,35 +119,33 @@ TEST_F(PipelineHttpTest, AnswersAndFailuresOverHttp) {
     StartServer(std::make_shared<KnaMain>(1, nullptr, handlers));
     const std::string admin = BasicAuthorization("admin", "secret"), info = "/api/v1/info/api";
     const auto as = [](const std::string& user) { return BasicAuthorization(user, "pw"); };
+    const auto denied = [](const std::string& user) {
+        return "User " + user + " is not allowed to perform requested operation";
+    };
     Expect({"GET", info, admin, 503, "API is disabled"});
     EnableApi();
 
-    const int unauthorized = KeynodeWebApi::Type_Unauthorized, internal = KeynodeWebApi::Type_InternalError;
     const std::string unsupported = " Supported methods are: GET, POST, PUT, DELETE";
     const std::string json = "Content type must be application/json";
+    const std::string pair = "Invalid authorization header, username:password expected";
     const std::vector<HttpCase> cases = {
         {"GET", info, admin, 200, kApiInfoBody},
-        {"GET", info, "", 401, "Missing Authorization header", unauthorized},
-        {"GET", info, "Bearer abc.def", 401, "Basic authorization is required", unauthorized},
+        {"GET", info, "", 401, "Missing Authorization header"},
+        {"GET", info, "Bearer abc.def", 401, "Basic authorization is required"},
         {"GET", info, "basic " + TCCryptoUtil::Base64Encode("admin:secret"), 401,
-         "Basic authorization is required", unauthorized},
-        {"GET", info, "Basic", 401, "Invalid authorization header", unauthorized},
-        {"GET", info, "Basic " + TCCryptoUtil::Base64Encode("adminsecret"), 401,
-         "Invalid authorization header, username:password expected", unauthorized},
-        {"GET", info, "Basic %%%not-base64%%%", 401,
-         "Invalid authorization header, username:password expected", unauthorized},
-        {"GET", info, "Basic " + TCCryptoUtil::Base64Encode("admin:"), 401,
-         "User name/password can't be empty", unauthorized},
-        {"GET", info, "Basic " + TCCryptoUtil::Base64Encode(":secret"), 401,
-         "User name/password can't be empty", unauthorized},
-        {"GET", info, BasicAuthorization("admin", "wrong"), 401, kWrongLogin, unauthorized},
-        {"GET", info, BasicAuthorization("admin", "secret:"), 401, kWrongLogin, unauthorized},
-        {"GET", info, BasicAuthorization("nobody", "secret"), 401, kWrongLogin, unauthorized},
-        // A password may hold colons; pieces after the credentials are ignored; a second verification of
-        // the same user is served from the cache and must still agree.
+         "Basic authorization is required"},
+        {"GET", info, "Basic", 401, "Invalid authorization header"},
+        {"GET", info, Basic("adminsecret"), 401, pair},
+        {"GET", info, "Basic %%%not-base64%%%", 401, pair},
+        {"GET", info, Basic("admin:"), 401, "User name/password can't be empty"},
+        {"GET", info, Basic(":secret"), 401, "User name/password can't be empty"},
+        {"GET", info, BasicAuthorization("admin", "wrong"), 401, kWrongLogin},
+        {"GET", info, BasicAuthorization("admin", "secret:"), 401, kWrongLogin},
+        {"GET", info, BasicAuthorization("nobody", "secret"), 401, kWrongLogin},
+        // Colons in the password; text after the credentials ignored; a second check hits the cache.
         {"GET", info, BasicAuthorization("colon", "a:b:c"), 200, ""},
         {"GET", info, BasicAuthorization("colon", "a:b:c") + " trailing", 200, ""},
-        {"GET", info, BasicAuthorization("colon", "a:b"), 401, kWrongLogin, unauthorized},
+        {"GET", info, BasicAuthorization("colon", "a:b"), 401, kWrongLogin},
         {"PATCH", info, admin, 405, "Unsupported web method:PATCH." + unsupported},
         {"get", info, admin, 405, "Unsupported web method:get." + unsupported},
         {"GET", "/api/v2/access/cards", admin, 404, "URL must begin with /api/v1"},
@@ -153,25 +154,20 @@ TEST_F(PipelineHttpTest, AnswersAndFailuresOverHttp) {
         {"GET", "/api/v1/nothing", admin, 404, "Specified path /nothing not supported"},
         {"GET", "/api/v1/keynodes/", admin, 404, "Specified path /keynodes/ not supported"},
         {"GET", "/api/v1/Keynodes", admin, 404, "Specified path /Keynodes not supported"},
-        {"GET", "/api/v1/access/cards", admin, 500, "Specified path /access/cards handler not found",
-         internal},
+        {"GET", "/api/v1/access/cards", admin, 500, "Specified path /access/cards handler not found"},
         {"GET", "/api/v1/access/cards/filter", admin, 500,
-         "Specified path /access/cards/filter handler not found", internal},
-        {"POST", info, admin, 500, "Specified path /info/api handler not found", internal},
-        {"GET", info, admin, 415, json, KeynodeWebApi::Type_RequestFailed, ""},
-        {"GET", info, admin, 415, json, KeynodeWebApi::Type_RequestFailed, "application/json; charset=utf-8"},
-        {"GET", info, admin, 415, json, KeynodeWebApi::Type_RequestFailed, "text/plain"},
-        // Claims: the all-methods user needs none; claims of cloud callers are raised by 10000 and mean
-        // nothing over HTTP; both access flags must be 1 to skip the claims.
+         "Specified path /access/cards/filter handler not found"},
+        {"POST", info, admin, 500, "Specified path /info/api handler not found"},
+        {"GET", info, admin, 415, json, ""},
+        {"GET", info, admin, 415, json, "application/json; charset=utf-8"},
+        {"GET", info, admin, 415, json, "text/plain"},
+        // Claims: cloud claims (+10000) mean nothing over HTTP; both access flags must be 1 to skip them.
         {"GET", "/api/v1/keynodes", admin, 200, ""},
         {"GET", info, as("x"), 200, kApiInfoBody},
-        {"GET", "/api/v1/keynodes", as("x"), 401, "User x is not allowed to perform requested operation",
-         unauthorized},
+        {"GET", "/api/v1/keynodes", as("x"), 401, denied("x")},
         {"GET", "/api/v1/keynodes", as("cloudclaim"), 200, ""},
-        {"GET", info, as("cloudclaim"), 401, "User cloudclaim is not allowed to perform requested operation",
-         unauthorized},
-        {"GET", info, as("halfflags"), 401, "User halfflags is not allowed to perform requested operation",
-         unauthorized},
+        {"GET", info, as("cloudclaim"), 401, denied("cloudclaim")},
+        {"GET", info, as("halfflags"), 401, denied("halfflags")},
     };
     for (const HttpCase& c : cases)
         Expect(c);
@@ -185,7 +181,7 @@ protected:
                                       const std::string& credentials = "admin:secret") {
         FakeWebRequest request;
         request.Path = path;
-        request.Authorization = "Basic " + TCCryptoUtil::Base64Encode(credentials);
+        request.Authorization = Basic(credentials);
         return request;
     }
 
@@ -241,8 +237,7 @@ TEST_F(PipelineCoreTest, HttpsOnlyRefusesPlainHttpFromRemoteAddressesOnly) {
     }
 }
 
-// A hash from the days of the costlier setting is replaced at the first login that proves the password,
-// and the new one verifies from then on.
+// A hash of the older, costlier setting is replaced at the first login that proves the password.
 TEST_F(PipelineCoreTest, ASuccessfulLoginRehashesAPasswordOfTheOlderCost) {
     SetBoolSetting(AccessProp::GeneralWebApiSettings_Enabled, true);
     Web::TCDBWebUsers users;
@@ -273,20 +268,20 @@ TEST_F(PipelineCoreTest, ASuccessfulLoginRehashesAPasswordOfTheOlderCost) {
     EXPECT_EQ(rehashed, storedHash());
 }
 
-// Runs a function in place of the API info endpoint; without one, GET is the base handler's.
+using Script = std::function<void(KnaWebResponse&)>;
+
+// Runs a script in place of the API info endpoint; without one, GET is the base handler's.
 class ScriptedHandler : public KnaBaseHandler {
 public:
-    explicit ScriptedHandler(std::function<void(KnaWebResponse&)> script) : m_Script(std::move(script)) {}
+    explicit ScriptedHandler(Script script) : m_Script(std::move(script)) {}
     void GetSupportedClaims(std::set<int>& claims) const override { claims.insert(11001); }
     void GET(const KnaWebRequest& request, KnaWebResponse& response) override {
         m_Script ? m_Script(response) : KnaBaseHandler::GET(request, response);
     }
 
 private:
-    std::function<void(KnaWebResponse&)> m_Script;
+    Script m_Script;
 };
-
-using Script = std::function<void(KnaWebResponse&)>;
 
 template <class E, class... Args> Script Throw(Args... args) {
     return [=](KnaWebResponse&) { throw E(__FILE__, __LINE__, args...); };
@@ -296,16 +291,13 @@ struct FailureCase {
     const char* Name;
     Script Run;
     int Status, Code;
-    std::string Msg;
-    int EventType;
-    std::string Internal; // text the internal-error detail of the event holds
+    std::string Msg, Internal; // Internal: text in the event's internal-error detail ("": the message)
     std::string MsgDetails = "", Written = "";
 };
 
-// The handler's status is replaced by 200 on success; rule violations and parsing errors answer 400;
-// carried errors choose code and status, but not the event type; anything else is an internal error. The
-// exception's full text (with its source location) goes to the event only, cut to 1024 bytes like the
-// message; what the handler wrote before stays in front of the error body.
+// Success turns the status to 200; rule and parsing errors answer 400, carried errors choose code and
+// status; anything else is an internal error. The full exception text goes to the event only, cut to 1024
+// bytes like the message; output written before the failure stays in front of the error body.
 TEST_F(PipelineCoreTest, HandlerOutcomesMakeTheAnswerAndTheEvent) {
     const auto run = [&](const Script& script, std::vector<Event::TCEventRecord>& events) {
         auto handlers = std::make_shared<KnaMain::HandlerMap>();
@@ -326,10 +318,9 @@ TEST_F(PipelineCoreTest, HandlerOutcomesMakeTheAnswerAndTheEvent) {
     EXPECT_EQ("{}", success.Body());
     EXPECT_TRUE(events.empty());
 
-    const int failed = KeynodeWebApi::Type_RequestFailed, internal = KeynodeWebApi::Type_InternalError;
     const std::string here = "pipeline_test.cpp", longMessage(3000, 'm');
-    const auto carried = [](std::shared_ptr<KnaJson_Error> error) {
-        return Throw<KnaJsonErrorException>(error);
+    const auto carried = [](int code, const char* msg, const char* details) {
+        return Throw<KnaJsonErrorException>(std::make_shared<KnaJson_Error>(code, msg, details));
     };
     const std::vector<FailureCase> cases = {
         {"rule after output",
@@ -337,28 +328,27 @@ TEST_F(PipelineCoreTest, HandlerOutcomesMakeTheAnswerAndTheEvent) {
              r.out() << "partial";
              throw KnaException(__FILE__, __LINE__, "Card id is required");
          },
-         400, 1, "Card id is required", failed, "Card id is required", "", "partial"},
+         400, 1, "Card id is required", "", "", "partial"},
         {"formatted rule",
          [](KnaWebResponse&) {
              throw KnaException(__FILE__, __LINE__).FormatOverride("Missing parameter %s", "id");
          },
-         400, 1, "Missing parameter id", failed, "Missing parameter id"},
-        {"long rule", Throw<KnaException>(longMessage), 400, 1, longMessage, failed, "mmmm"},
-        {"not implemented", nullptr, 400, 1, "Method GET not implemented", failed,
-         "Method GET not implemented"},
+         400, 1, "Missing parameter id", ""},
+        {"long rule", Throw<KnaException>(longMessage), 400, 1, longMessage, "mmmm"},
+        {"not implemented", nullptr, 400, 1, "Method GET not implemented", ""},
         {"parsing", Throw<KnaParsingException>("Expected JSON object"), 400, 2,
-         "Parsing error:Expected JSON object", failed, here},
+         "Parsing error:Expected JSON object", here},
         {"host parsing", Throw<TCJson::TCJsonParsingException>("Could not parse input, error: 1"), 400, 2,
-         "Parsing error:Could not parse input, error: 1", failed, "Could not parse input, error: 1"},
-        {"records not found", carried(std::make_shared<KnaJson_Error>(3, "Records not found", "card 7")), 400,
-         3, "Records not found", failed, here, "card 7"},
-        {"general carried", carried(std::make_shared<KnaJson_Error>(1, "general", "")), 500, 1, "general",
-         failed, here},
-        {"nothing carried", carried(nullptr), 500, 1, kInternal, internal, here},
-        {"host", Throw<TCException>("disk full"), 500, 1, kInternal, internal, "disk full"},
+         "Parsing error:Could not parse input, error: 1", "Could not parse input, error: 1"},
+        {"records not found", carried(3, "Records not found", "card 7"), 400, 3, "Records not found", here,
+         "card 7"},
+        {"general carried", carried(1, "general", ""), 500, 1, "general", here},
+        {"nothing carried", Throw<KnaJsonErrorException>(std::shared_ptr<KnaJson_Error>()), 500, 1, kInternal,
+         here},
+        {"host", Throw<TCException>("disk full"), 500, 1, kInternal, "disk full"},
         {"standard", [](KnaWebResponse&) { throw std::runtime_error("bad alloc"); }, 500, 1, kInternal,
-         internal, "bad alloc"},
-        {"unknown", [](KnaWebResponse&) { throw 42; }, 500, 1, kInternal, internal, "Unknown exception"},
+         "bad alloc"},
+        {"unknown", [](KnaWebResponse&) { throw 42; }, 500, 1, kInternal, "Unknown exception"},
     };
     for (const FailureCase& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -366,7 +356,8 @@ TEST_F(PipelineCoreTest, HandlerOutcomesMakeTheAnswerAndTheEvent) {
         EXPECT_EQ(c.Status, response.Status);
         EXPECT_EQ(c.Written + ErrorBody(c.Code, c.Msg, c.MsgDetails), response.Body());
         ASSERT_EQ(1u, events.size());
-        EXPECT_EQ(c.EventType, events[0].Type);
+        EXPECT_EQ(c.Msg == kInternal ? KeynodeWebApi::Type_InternalError : KeynodeWebApi::Type_RequestFailed,
+                  events[0].Type);
         auto expected = FailureDetails(c.Msg.substr(0, 1024), c.Code, c.Status);
         if (!c.MsgDetails.empty())
             expected.push_back(Detail(KeynodeWebApi::Member_UserErrorDetails, c.MsgDetails));
@@ -376,7 +367,7 @@ TEST_F(PipelineCoreTest, HandlerOutcomesMakeTheAnswerAndTheEvent) {
         details.pop_back();
         EXPECT_EQ(expected, details);
         EXPECT_EQ(0u, last.find(std::to_string(KeynodeWebApi::Member_InternalError) + "=")) << last;
-        EXPECT_NE(std::string::npos, last.find(c.Internal)) << last;
+        EXPECT_NE(std::string::npos, last.find(c.Internal.empty() ? c.Msg : c.Internal)) << last;
         EXPECT_LE(last.size() - last.find("=") - 1, 1024u);
     }
 }
@@ -554,27 +545,6 @@ TEST_F(PipelineServiceTest, KeynodeMacMapFollowsTheModeAndTheOwnGuid) {
     EXPECT_EQ(ownMac, api.GetKeynodeMacMap());
 }
 
-// Routing by the registry is checked over HTTP; here what routing never reaches.
-TEST(EndpointRegistryTest, NoNameOutsideTheMethodsAndThePhoneAppClaims) {
-    EXPECT_EQ("", KnaHandlerInfo::GetWebMethodName(static_cast<KnaWebMethod>(4)));
-    EXPECT_EQ("", KnaHandlerInfo::GetWebMethodName(static_cast<KnaWebMethod>(-1)));
-    EXPECT_EQ((std::set<int>{11001, 11002, 11049, 11050, 11051}),
-              KnaHandlerInfo::CLAIMS_FOR_REMOTE_PHONE_APP);
-}
-
-Web::Request MakeWebRequest(const std::string& query) {
-    Web::Request request;
-    request.setPath("/api", "/v1/access/cards");
-    request.setMethod("DELETE");
-    request.setUrlScheme("https");
-    request.setQueryString(query);
-    request.addHeader("authorization", "Basic abc");
-    request.addHeader("Content-Type", "application/json");
-    request.setClientAddress("192.0.2.7");
-    request.setBody("{\"a\":1}");
-    return request;
-}
-
 std::string ExceptionMessage(const std::function<void()>& action) {
     try {
         action();
@@ -584,10 +554,18 @@ std::string ExceptionMessage(const std::function<void()>& action) {
     return "<no exception>";
 }
 
-TEST(HttpRequestTest, ForwardsTheServerRequestWithTheFullPath) {
-    const Web::Request webRequest = MakeWebRequest("id=3&name=x%20y");
+// Path, method, authorization, content type, status and headers are checked by every call over HTTP.
+TEST(HttpInterfaceTest, ForwardsTheServerRequestWithTheFullPathAndCountsTheBody) {
+    Web::Request webRequest;
+    webRequest.setPath("/api", "/v1/access/cards");
+    webRequest.setMethod("DELETE");
+    webRequest.addHeader("authorization", "Basic abc");
+    webRequest.addHeader("Content-Type", "application/json");
+    webRequest.setUrlScheme("https");
+    webRequest.setQueryString("id=3&name=x%20y");
+    webRequest.setClientAddress("192.0.2.7");
+    webRequest.setBody("{\"a\":1}");
     KnaWebRequest_Http request(webRequest);
-    // Path, method, authorization and content type are checked by every request over HTTP.
     EXPECT_EQ("/api/v1/access/cards", request.path());
     EXPECT_EQ("https", request.urlScheme());
     EXPECT_EQ("id=3&name=x%20y", request.queryString());
@@ -599,18 +577,12 @@ TEST(HttpRequestTest, ForwardsTheServerRequestWithTheFullPath) {
     std::string body;
     std::getline(request.in(), body);
     EXPECT_EQ("{\"a\":1}", body);
-
-    EXPECT_TRUE(request.IsOverHttp());
-    EXPECT_FALSE(request.IsOverMailRouter());
-    EXPECT_TRUE(request.MustVerifyPassword());
-    EXPECT_FALSE(request.VerifyCloudWebApiRights());
-    EXPECT_FALSE(request.EnforceRecordRights());
+    EXPECT_TRUE(request.IsOverHttp() && request.MustVerifyPassword());
+    EXPECT_FALSE(request.IsOverMailRouter() || request.VerifyCloudWebApiRights() ||
+                 request.EnforceRecordRights());
     EXPECT_EQ(0, request.GetMaxAcceptableResponseSizeBytes());
     EXPECT_EQ("Web API", request.GetSourceModule());
-}
 
-// Status, type and headers are forwarded on every answer over HTTP.
-TEST(HttpResponseTest, CountsTheBodyAndCannotBeCleared) {
     Web::Response webResponse;
     KnaWebResponse_Http response(webResponse);
     response.out() << "12345";
@@ -625,7 +597,8 @@ public:
     void GetSupportedClaims(std::set<int>& claims) const override { claims.insert(1); }
 };
 
-TEST(BaseHandlerTest, MethodsNotOverriddenFailWithTheirName) {
+// Also what routing never reaches: names outside the methods, and the phone app's claims.
+TEST(BaseHandlerTest, MethodsNotOverriddenFailWithTheirNameAndErrorsAreWritten) {
     NoMethods handler;
     FakeWebRequest request;
     FakeWebResponse response;
@@ -638,10 +611,7 @@ TEST(BaseHandlerTest, MethodsNotOverriddenFailWithTheirName) {
         EXPECT_EQ("Method " + method.first + " not implemented",
                   ExceptionMessage([&] { method.second(handler, request, response); }));
     EXPECT_EQ(1, handler.GetApiMajorVersion());
-}
 
-// The challenge header and the shared-error form are checked on every refusal over HTTP.
-TEST(BaseHandlerTest, ResponseErrorsByValueAndAsAResult) {
     FakeWebResponse byDefault, empty;
     KnaBaseHandler::SetResponseError(byDefault, KnaJson_Error(), 500);
     EXPECT_EQ(500, byDefault.Status);
@@ -649,21 +619,11 @@ TEST(BaseHandlerTest, ResponseErrorsByValueAndAsAResult) {
     KnaBaseHandler::SetResponseError(empty, KnaJson_ErrorResult(), 400);
     EXPECT_EQ(400, empty.Status);
     EXPECT_EQ("{\"errors\":[]}", empty.Body());
-}
 
-struct ParamCase {
-    const char* what;
-    std::string document; // decoded; "" sends an empty field
-    unsigned count;
-    const char* id; // expected getParameter("id"); nullptr for none
-};
-
-TEST(MailRequestTest, ResponseSizeIsTheBase64Length) {
-    KeynodeApi::KnaWebResponse_MailRouter response;
-    response.out() << std::string(30, 'x');
-    EXPECT_EQ(response.GetResponseSizeBytes(), 40);
-    response.ClearOutput();
-    EXPECT_EQ(response.GetResponseSizeBytes(), 0);
+    EXPECT_EQ("", KnaHandlerInfo::GetWebMethodName(static_cast<KnaWebMethod>(4)));
+    EXPECT_EQ("", KnaHandlerInfo::GetWebMethodName(static_cast<KnaWebMethod>(-1)));
+    EXPECT_EQ((std::set<int>{11001, 11002, 11049, 11050, 11051}),
+              KnaHandlerInfo::CLAIMS_FOR_REMOTE_PHONE_APP);
 }
 
 // The mail entry point, without a router: the service is handed the mail as ProcessProxy would.
@@ -682,13 +642,13 @@ TEST_F(PipelineServiceTest, DoorStatusMailsReachTheDoorInterfaceUntilTheKeynodes
     record.Field(Access::TCKnmsDoorStatusObject::POSITION) = 1;
     api.Feed(status.Message());
     EXPECT_EQ(api.GetDoorInterface()->FindStatus(Accessories::TCRecordID(7)).Position, 1);
-
     // Without a door service to ask again, the door is unknown once the states were forgotten.
     api.ReloadKeynodes();
     EXPECT_EQ(api.GetDoorInterface()->FindStatus(Accessories::TCRecordID(7)).Position, 0);
 }
 
-TEST(MailRecordTest, RecordTypesFitTheirClassesOnly) {
+// Records fit their classes only; peers are the own user or of the allowed primary group.
+TEST(MailRecordTest, RecordTypesAndPeers) {
     TCKnmsMessage mail(Access::Knms_DoorStatusMail, KNMS_SIGNAL_DATA, KNMS_MARKER_NOTICE);
     mail.AddRecord(1).Field(0) = 3;
     mail.AddRecord(9);
@@ -697,7 +657,6 @@ TEST(MailRecordTest, RecordTypesFitTheirClassesOnly) {
     EXPECT_EQ(doors.get(0).size(), size_t(Access::TCKnmsDoorStatusObject::FIELD_COUNT));
     EXPECT_EQ(doors.get(1).size(), size_t(Access::TCKnmsDoorStatusObject::FIELD_COUNT));
     EXPECT_EQ(doors.get(0).Field(0).get_AsInteger(), 3);
-
     TCKnmsMailMessage<KeynodeApi::TCKnmsWebApiRequestObject> api;
     try {
         api.Copy(mail);
@@ -705,18 +664,17 @@ TEST(MailRecordTest, RecordTypesFitTheirClassesOnly) {
     } catch (const TCException& e) {
         EXPECT_EQ(e.GetHostMessage(), "SignalType 1 and Signalname 3101 have no associated records");
     }
-}
 
-TEST(MailRecordTest, PeersAreTheOwnUserOrOfTheAllowedPrimaryGroup) {
     const struct {
         uid_t uid;
         gid_t gid;
         long allowedGroup;
         bool allowed;
-    } cases[] = {
-        {1000, 1000, -1, true}, {1001, 1000, -1, false}, {0, 0, -1, false},
-        {1001, 50, 50, true},   {1001, 51, 50, false},
-    };
+    } cases[] = {{1000, 1000, -1, true},
+                 {1001, 1000, -1, false},
+                 {0, 0, -1, false},
+                 {1001, 50, 50, true},
+                 {1001, 51, 50, false}};
     for (const auto& c : cases)
         EXPECT_EQ(TCKnmsRouter::IsPeerAllowed(c.uid, c.gid, 1000, c.allowedGroup), c.allowed)
             << c.uid << "/" << c.gid << " group " << c.allowedGroup;
@@ -762,6 +720,11 @@ TEST_F(LoginThrottleTest, TenFailuresThrottleThePairWithABackoffThatDoublesUpToF
     m_Throttle.RecordSuccess("admin", "10.0.0.1");
     EXPECT_EQ(1, Fail(10));
     EXPECT_EQ(KnaLoginThrottle::FIRST_BACKOFF_MS, m_Throttle.RemainingMs("admin", "10.0.0.1"));
+    // A flood of pairs stays bounded and keeps the throttled one.
+    for (int i = 0; i < int(KnaLoginThrottle::MAX_PAIRS) * 2; ++i)
+        Fail(1, "192.0.2.1", "user" + std::to_string(i));
+    EXPECT_LE(m_Throttle.PairCount(), KnaLoginThrottle::MAX_PAIRS);
+    EXPECT_TRUE(m_Throttle.IsThrottled("admin", "10.0.0.1"));
 }
 
 TEST_F(LoginThrottleTest, FailuresFurtherApartThanTheWindowDoNotAddUp) {
@@ -775,14 +738,6 @@ TEST_F(LoginThrottleTest, FailuresFurtherApartThanTheWindowDoNotAddUp) {
     m_Now += KnaLoginThrottle::MAX_BACKOFF_MS;
     EXPECT_EQ(0, Fail(KnaLoginThrottle::DEFAULT_MAX_FAILURES - 1, "10.0.0.9"));
     EXPECT_EQ(1, Fail(1, "10.0.0.9"));
-}
-
-TEST_F(LoginThrottleTest, AFloodOfPairsStaysBoundedAndKeepsThrottledPairs) {
-    EXPECT_EQ(1, Fail(10, "10.0.0.1"));
-    for (int i = 0; i < int(KnaLoginThrottle::MAX_PAIRS) * 2; ++i)
-        Fail(1, "192.0.2.1", "user" + std::to_string(i));
-    EXPECT_LE(m_Throttle.PairCount(), KnaLoginThrottle::MAX_PAIRS);
-    EXPECT_TRUE(m_Throttle.IsThrottled("admin", "10.0.0.1"));
 }
 
 // Clients writing week programs, access groups, cards and their holders' card lists at the same time,
