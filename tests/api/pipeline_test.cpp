@@ -398,10 +398,7 @@ TEST_F(PipelineCoreTest, RepeatedWrongPasswordsThrottleThatUserFromThatAddressOn
     EXPECT_GT(api.GetLoginThrottle().RemainingMs("admin", "10.0.0.7"), 0);
 }
 
-class PipelineServiceTest : public testing::Test {
-protected:
-    TestDataDir m_Data;
-};
+using PipelineServiceTest = PipelineCoreTest;
 
 TEST_F(PipelineServiceTest, MajorVersionMakesThePrefixAndReachesEveryHandler) {
     KnaMain api(2);
@@ -740,9 +737,8 @@ TEST_F(LoginThrottleTest, FailuresFurtherApartThanTheWindowDoNotAddUp) {
     EXPECT_EQ(1, Fail(1, "10.0.0.9"));
 }
 
-// Clients writing week programs, access groups, cards and their holders' card lists at the same time,
-// served by four worker threads: every request must succeed (none may run into the database's write
-// lock) and every write must be in the database afterwards.
+// Clients writing week programs, groups, cards and card lists at once, served by four worker threads:
+// every request must succeed (none may run into the database's write lock) and every write be stored.
 constexpr int kClients = 4, kRounds = 6, kCardsPerRound = 3, kDoors = 6;
 
 struct ClientOutcome {
@@ -789,19 +785,16 @@ protected:
         call("POST", "/access/cardHolders", R"({"id":)" + holder + R"(,"firstName":"c"})");
         std::vector<std::string> cards;
         for (int round = 0; round < kRounds; ++round) {
-            const std::string group = "g-" + tag + "-" + std::to_string(round);
-            if (call("POST", "/access/accessGroups",
-                     R"({"id":{"extId":")" + group + R"("},"name":"new","accessRights":)" +
-                         Rights(round, 3, wp) + "}"))
-                outcome.Groups[group] = {"new", 3};
-            if (round > 0) {
-                const std::string before = "g-" + tag + "-" + std::to_string(round - 1);
-                const int rights = 1 + round % 3;
-                if (call("PUT", "/access/accessGroups",
-                         R"({"id":{"extId":")" + before + R"("},"name":"changed","accessRights":)" +
+            const auto writeGroup = [&](const char* method, int of, const std::string& name, int rights) {
+                const std::string group = "g-" + tag + "-" + std::to_string(of);
+                if (call(method, "/access/accessGroups",
+                         R"({"id":{"extId":")" + group + R"("},"name":")" + name + R"(","accessRights":)" +
                              Rights(round, rights, wp) + "}"))
-                    outcome.Groups[before] = {"changed", rights};
-            }
+                    outcome.Groups[group] = {name, rights};
+            };
+            const std::string group = "g-" + tag + "-" + std::to_string(round);
+            writeGroup("POST", round, "new", 3);
+            if (round > 0) writeGroup("PUT", round - 1, "changed", 1 + round % 3);
             for (int k = 0; k < kCardsPerRound; ++k) {
                 const std::string number = std::to_string((client * kRounds + round) * kCardsPerRound + k);
                 if (call("POST", "/access/cards",
