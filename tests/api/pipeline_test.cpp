@@ -484,16 +484,16 @@ TEST_F(PipelineServiceTest, SettingsAndTheirChanges) {
     changed(AccessProp::GeneralWebApiSettings_HTTPSOnlyIfEnabled);
     EXPECT_FALSE(api.IsPlainHttpAllowed());
 
-    for (const char* value : {"maybe", "true", ""}) {
-        if (*value)
-            Property::SetProperty(AccessProp::GeneralWebApiSettings_Enabled, value, Accessories::TCRecordID(),
-                                  "api-test");
-        else
-            Property::DeleteProperty(AccessProp::GeneralWebApiSettings_Enabled, Accessories::TCRecordID(),
-                                     "api-test");
+    for (const char* value : {"maybe", "true"}) {
+        Property::SetProperty(AccessProp::GeneralWebApiSettings_Enabled, value, Accessories::TCRecordID(),
+                              "api-test");
         api.ReloadSettings();
         EXPECT_EQ(std::string(value) == "true", api.IsApiEnabled()) << value;
     }
+    Property::DeleteProperty(AccessProp::GeneralWebApiSettings_Enabled, Accessories::TCRecordID(),
+                             "api-test");
+    api.ReloadSettings();
+    EXPECT_FALSE(api.IsApiEnabled());
 }
 
 std::string OwnMac() {
@@ -699,8 +699,7 @@ TEST_F(LoginThrottleTest, TenFailuresThrottleThePairWithABackoffThatDoublesUpToF
     // Attempts while throttled neither count nor lengthen it; other pairs are not touched.
     EXPECT_EQ(0, Fail(50));
     EXPECT_EQ(KnaLoginThrottle::FIRST_BACKOFF_MS, m_Throttle.RemainingMs("admin", "10.0.0.1"));
-    EXPECT_FALSE(m_Throttle.IsThrottled("admin", "10.0.0.2"));
-    EXPECT_FALSE(m_Throttle.IsThrottled("other", "10.0.0.1"));
+    EXPECT_FALSE(m_Throttle.IsThrottled("admin", "10.0.0.2") || m_Throttle.IsThrottled("other", "10.0.0.1"));
 
     int64_t backoff = KnaLoginThrottle::FIRST_BACKOFF_MS;
     for (int round = 0; round < 8; ++round) {
