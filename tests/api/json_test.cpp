@@ -423,7 +423,7 @@ protected:
     ApiTest::TestDataDir m_Data;
 };
 
-TEST_F(SelectByIDTest, FindsRowsByIDOrExternalIDWhichWins) {
+TEST_F(SelectByIDTest, FindsRowsByIDOrExternalIDWhichWinsWithinTheUserRights) {
     const TCRecordID plain = AddGroup("plain", KnaJson_CrossID());
     // The numeric ID of a new record is never taken from the request.
     const TCRecordID tagged = AddGroup("tagged", KnaJson_CrossID(424242, std::string("ext-7")));
@@ -443,25 +443,24 @@ TEST_F(SelectByIDTest, FindsRowsByIDOrExternalIDWhichWins) {
     EXPECT_EQ(Select(groups, KnaJson_ID(99)), notFound + R"({"id":99},"keynodeId":{"id":null}}]}]})");
     EXPECT_EQ(Select(groups, KnaJson_CrossID()), "ID or external ID is required for table AccessGroups");
     EXPECT_EQ(Select(groups, KnaJson_ID()), "ID is required for table AccessGroups");
-}
 
-TEST_F(SelectByIDTest, InitMainTableAppliesTheUserRightsFilterOnlyWhenBothAreSet) {
+    // The user rights filter applies only when both user and rights value are set.
     const TCRecordID granted = AddGroup("granted", KnaJson_CrossID());
     const TCRecordID hidden = AddGroup("hidden", KnaJson_CrossID());
     const TCRecordID user(5);
     DB::GrantRecordRight(user, Table_AccessGroups::SPEC.TableID, granted, DB::RECORD_RIGHT_SEE);
     KnaJson_ID request;
     for (int step = 0; step < 2; ++step) {
-        Access::TCDBAccessGroups groups;
-        request.InitMainTable(groups); // no user, then no rights value: unfiltered
-        EXPECT_EQ(groups.SelectCount("*", DB::TCDBWhere()), 2);
+        Access::TCDBAccessGroups all;
+        request.InitMainTable(all); // no user, then no rights value: unfiltered
+        EXPECT_EQ(all.SelectCount("*", DB::TCDBWhere()), 4);
         request.SetUserRights(user, TCNullTypes<int>());
     }
     request.SetUserRights(user, 1);
-    Access::TCDBAccessGroups groups;
-    request.InitMainTable(groups);
-    EXPECT_EQ(Select(groups, KnaJson_ID(granted)), std::to_string(granted.get_ID()));
-    EXPECT_EQ(Select(groups, KnaJson_ID(hidden)).find(R"({"errors":[{"code":3)"), 0u);
+    Access::TCDBAccessGroups filtered;
+    request.InitMainTable(filtered);
+    EXPECT_EQ(Select(filtered, KnaJson_ID(granted)), std::to_string(granted.get_ID()));
+    EXPECT_EQ(Select(filtered, KnaJson_ID(hidden)).find(R"({"errors":[{"code":3)"), 0u);
 }
 
 TEST(ErrorBody, ErrorsResultsAndTheirHttpCodes) {
@@ -512,7 +511,7 @@ TEST(ErrorBody, ErrorsResultsAndTheirHttpCodes) {
               std::string(1023, 'a') + "\xC3");
 }
 
-TEST(Exceptions, FormatOverrideKeepsTheConditionInTheTextAndReportsItWhenDebugIsOn) {
+TEST(Exceptions, FormatOverrideParsingAssertsAndCarriedErrors) {
     const bool wasOn = IsDebugLevel(DEBUG_COMMON);
     std::vector<std::string> lines;
     SetDebugSink([&lines](const std::string& line) { lines.push_back(line); });
@@ -528,9 +527,7 @@ TEST(Exceptions, FormatOverrideKeepsTheConditionInTheTextAndReportsItWhenDebugIs
     EXPECT_EQ(e.GetText(), before + ". Value -3 for count is not valid");
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_NE(lines[0].find("Exception occured " + e.GetText()), std::string::npos) << lines[0];
-}
 
-TEST(Exceptions, ParsingExceptionsAndCarriedErrors) {
     const int limitCount = 0;
     try {
         KNA_PARSING_ASSERT(limitCount > 0, "%s must be between 1 and %d", "limitCount", 1000);
