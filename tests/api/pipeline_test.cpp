@@ -237,9 +237,12 @@ TEST_F(PipelineCoreTest, HttpsOnlyRefusesPlainHttpFromRemoteAddressesOnly) {
     }
 }
 
-// A hash of the older, costlier setting is replaced at the first login that proves the password.
-TEST_F(PipelineCoreTest, ASuccessfulLoginRehashesAPasswordOfTheOlderCost) {
+// A hash of the older, costlier setting is replaced at the first login that proves the password; repeated
+// wrong passwords throttle that user from that address only.
+TEST_F(PipelineCoreTest, LoginsRehashOlderPasswordsAndWrongOnesThrottle) {
     SetBoolSetting(AccessProp::GeneralWebApiSettings_Enabled, true);
+    Property::SetProperty(AccessProp::GeneralWebApiSettings_LoginThrottle_MaxFailures, "3",
+                          Accessories::TCRecordID(), "api-test");
     Web::TCDBWebUsers users;
     const auto storedHash = [&] {
         return users.Select("*", Table_WebUsers::NAME == "admin")
@@ -266,6 +269,25 @@ TEST_F(PipelineCoreTest, ASuccessfulLoginRehashesAPasswordOfTheOlderCost) {
     EXPECT_TRUE(TCCryptoUtil::DBWebUser_VerifyPassword("secret", rehashed));
     EXPECT_EQ(200, Run(api, right).Status);
     EXPECT_EQ(rehashed, storedHash());
+
+    auto login = [&](const std::string& password, const std::string& address) {
+        FakeWebRequest request = HttpRequest("/api/v1/info/api", "admin:" + password);
+        request.ClientAddress = address;
+        return Run(api, request);
+    };
+    const int64_t before = LastEventID();
+    for (int attempt = 0; attempt < 3; ++attempt)
+        EXPECT_EQ(401, login("guess", "10.0.0.7").Status);
+    // Now even the right password is refused from there, with the usual answer.
+    const FakeWebResponse refused = login("secret", "10.0.0.7");
+    EXPECT_EQ(401, refused.Status);
+    EXPECT_EQ(ErrorBody(1, kWrongLogin), refused.Body());
+    EXPECT_EQ(200, login("secret", "10.0.0.8").Status);
+    int throttled = 0;
+    for (const Event::TCEventRecord& event : EventsAfter(before))
+        throttled += event.Type == KeynodeWebApi::Type_LoginThrottled;
+    EXPECT_EQ(1, throttled);
+    EXPECT_GT(api.GetLoginThrottle().RemainingMs("admin", "10.0.0.7"), 0);
 }
 
 using Script = std::function<void(KnaWebResponse&)>;
@@ -370,32 +392,6 @@ TEST_F(PipelineCoreTest, HandlerOutcomesMakeTheAnswerAndTheEvent) {
         EXPECT_NE(std::string::npos, last.find(c.Internal.empty() ? c.Msg : c.Internal)) << last;
         EXPECT_LE(last.size() - last.find("=") - 1, 1024u);
     }
-}
-
-TEST_F(PipelineCoreTest, RepeatedWrongPasswordsThrottleThatUserFromThatAddressOnly) {
-    SetBoolSetting(AccessProp::GeneralWebApiSettings_Enabled, true);
-    Property::SetProperty(AccessProp::GeneralWebApiSettings_LoginThrottle_MaxFailures, "3",
-                          Accessories::TCRecordID(), "api-test");
-    KnaMain api(1);
-    api.ReloadSettings();
-    auto login = [&](const std::string& password, const std::string& address) {
-        FakeWebRequest request = HttpRequest("/api/v1/info/api", "admin:" + password);
-        request.ClientAddress = address;
-        return Run(api, request);
-    };
-    const int64_t before = LastEventID();
-    for (int attempt = 0; attempt < 3; ++attempt)
-        EXPECT_EQ(401, login("guess", "10.0.0.7").Status);
-    // Now even the right password is refused from there, with the usual answer.
-    const FakeWebResponse refused = login("secret", "10.0.0.7");
-    EXPECT_EQ(401, refused.Status);
-    EXPECT_EQ(ErrorBody(1, kWrongLogin), refused.Body());
-    EXPECT_EQ(200, login("secret", "10.0.0.8").Status);
-    int throttled = 0;
-    for (const Event::TCEventRecord& event : EventsAfter(before))
-        throttled += event.Type == KeynodeWebApi::Type_LoginThrottled;
-    EXPECT_EQ(1, throttled);
-    EXPECT_GT(api.GetLoginThrottle().RemainingMs("admin", "10.0.0.7"), 0);
 }
 
 using PipelineServiceTest = PipelineCoreTest;
