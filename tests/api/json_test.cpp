@@ -285,7 +285,7 @@ TEST(JsonTimeText, WrittenReadBackAndParsed) {
 }
 
 // Identities, table records and the paging members of filters, read or refused.
-TEST(JsonIdentity, ReadsOrRefusesEveryIdentityTypeAndThePagingMembers) {
+TEST(JsonIdentity, ReadsOrRefusesEveryIdentityTypeAndThePagingMembersWritesAndCompares) {
     const auto paging = [](const std::string& filter) {
         return Outcome<PagingOnlyFilter>(R"({"testFilter":)" + filter + "}");
     };
@@ -338,9 +338,8 @@ TEST(JsonIdentity, ReadsOrRefusesEveryIdentityTypeAndThePagingMembers) {
     };
     for (size_t i = 0; i < cases.size(); ++i)
         EXPECT_EQ(cases[i].first, cases[i].second) << "row " << i;
-}
 
-TEST(JsonIdentity, ValuesWritingAndComparison) {
+    // Values, writing and comparison.
     const KnaJson_ID id = FromText<KnaJson_ID>(R"({"id":9007199254740993})");
     EXPECT_EQ(static_cast<TCRecordID>(id), TCRecordID(9007199254740993LL));
     EXPECT_TRUE(KnaJson_ID().GetRecordID().IsNull());
@@ -460,7 +459,7 @@ TEST_F(SelectByIDTest, FindsRowsByIDOrExternalIDWhichWinsWithinTheUserRights) {
     EXPECT_EQ(Select(filtered, KnaJson_ID(hidden)).find(R"({"errors":[{"code":3)"), 0u);
 }
 
-TEST(ErrorBody, ErrorsResultsAndTheirHttpCodes) {
+TEST(ErrorBody, ErrorsResultsTheirHttpCodesAndTheExceptionsCarryingThem) {
     EXPECT_EQ(ErrorText(KnaJson_Error()), R"({"code":1,"msg":"Unspecified","msgDetails":""})");
     EXPECT_EQ(ErrorText(KnaJson_Error(7, "Bad \"door\"", "line\n2")),
               R"({"code":7,"msg":"Bad \"door\"","msgDetails":"line\n2"})");
@@ -506,9 +505,8 @@ TEST(ErrorBody, ErrorsResultsAndTheirHttpCodes) {
     EXPECT_EQ(KnaUtil::GetEvenlogFriendlyErrorString(exact), exact);
     EXPECT_EQ(KnaUtil::GetEvenlogFriendlyErrorString(std::string(1023, 'a') + "\xC3\xA4"),
               std::string(1023, 'a') + "\xC3");
-}
 
-TEST(Exceptions, FormatOverrideParsingAssertsAndCarriedErrors) {
+    // The condition stays in the text of an exception whose message is overridden, reported when debug is on.
     const bool wasOn = IsDebugLevel(DEBUG_COMMON);
     std::vector<std::string> lines;
     SetDebugSink([&lines](const std::string& line) { lines.push_back(line); });
