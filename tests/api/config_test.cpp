@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -264,20 +265,6 @@ TEST_F(WeekProgramsApiTest, GetByTypeListsWithoutExternalIdsAndDeleteTakesThePer
         DumpPrograms);
 }
 
-TEST_F(WeekProgramsApiTest, AFaultInTheMiddleOfWritingPeriodsRollsBackEverything) {
-    const int64_t id = Create(kPrograms, R"({"id":{},"name":"Day","type":10})");
-    FailInsertsWhen("CommonWeekProgramPeriods",
-                    "(SELECT COUNT(*) FROM CommonWeekProgramPeriods WHERE LINKTO = NEW.LINKTO) >= 4");
-    ExpectRejected({{"POST", "/config/weekprograms", R"({"id":{"extId":"half"},"name":"Half","type":10})",
-                     kInternalError, 500},
-                    {"PUT", "/config/weekprograms",
-                     "{\"id\":" + IdOf(id) + R"(,"name":"Night","periods":[]})", kInternalError, 500}},
-                   DumpPrograms);
-    // The external ID was not kept either: with the fault gone the same program can be created.
-    StopFailingInserts("CommonWeekProgramPeriods");
-    EXPECT_EQ(200, Programs("POST", "", R"({"id":{"extId":"half"},"type":10})").Status);
-}
-
 struct HolidayPeriod {
     int AssumedWeekDay;
     std::string StartYear; // JSON: a number or null
@@ -472,20 +459,35 @@ TEST_F(HolidaysApiTest, PutWritesPresentMembersAndDeleteTakesThePeriods) {
     EXPECT_EQ(1, HolidayPeriodCount());
 }
 
+// A fault while the periods are written rolls the whole write back, the external ID included: with the
+// fault gone the same record can be created.
 TEST_F(HolidaysApiTest, AFaultInTheMiddleOfWritingPeriodsRollsBackEverything) {
-    const int64_t id = Create(kHolidays, R"({"id":{},"name":"Old","isRepeated":true,"periods":)" +
-                                             HolidayPeriodsJson({kNewYear}) + "}");
-    FailInsertsWhen("CommonHolidayPeriods",
-                    "(SELECT COUNT(*) FROM CommonHolidayPeriods WHERE LINK_HOLIDAY = NEW.LINK_HOLIDAY) >= 2");
+    const int64_t program = Create(kPrograms, R"({"id":{},"name":"Day","type":10})");
+    const int64_t holiday = Create(kHolidays, R"({"id":{},"name":"Old","isRepeated":true,"periods":)" +
+                                                  HolidayPeriodsJson({kNewYear}) + "}");
     const std::string three =
         HolidayPeriodsJson({kNewYear, {1, "null", 2, 2, "null", 2, 2}, {2, "null", 3, 3, "null", 3, 3}});
-    ExpectRejected(
-        {{"POST", "/config/holidays", R"({"id":{"extId":"n"},"isRepeated":true,"periods":)" + three + "}",
-          kInternalError, 500},
-         {"PUT", "/config/holidays",
-          "{\"id\":" + IdOf(id) + R"(,"name":"New","isRepeated":false,"periods":)" + three + "}",
-          kInternalError, 500}},
-        DumpHolidays);
+    const struct {
+        std::string Table, Link, Path, Post, Put;
+        std::function<std::string()> State;
+    } cases[] = {
+        {"CommonWeekProgramPeriods", "LINKTO", kPrograms, R"({"id":{"extId":"n"},"name":"Half","type":10})",
+         "{\"id\":" + IdOf(program) + R"(,"name":"Night","periods":[]})", DumpPrograms},
+        {"CommonHolidayPeriods", "LINK_HOLIDAY", kHolidays,
+         R"({"id":{"extId":"n"},"isRepeated":true,"periods":)" + three + "}",
+         "{\"id\":" + IdOf(holiday) + R"(,"name":"New","isRepeated":false,"periods":)" + three + "}",
+         DumpHolidays},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Table);
+        FailInsertsWhen(c.Table, "(SELECT COUNT(*) FROM " + c.Table + " WHERE " + c.Link + " = NEW." +
+                                     c.Link + ") >= " + (c.Path == kPrograms ? "4" : "2"));
+        ExpectRejected(
+            {{"POST", c.Path, c.Post, kInternalError, 500}, {"PUT", c.Path, c.Put, kInternalError, 500}},
+            c.State);
+        StopFailingInserts(c.Table);
+        EXPECT_EQ(200, Call("POST", c.Path, c.Post).Status);
+    }
 }
 
 struct KeynodeRow {

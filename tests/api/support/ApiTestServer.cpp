@@ -4,7 +4,6 @@
 
 #include "Property/AccessProp.h"
 #include "Web/SelfSignedCertificate.h"
-#include "Web/Server.h"
 
 namespace ApiTest {
 
@@ -28,14 +27,6 @@ ApiTestServer::ApiTestServer(std::shared_ptr<KeynodeApi::KnaMain> api, const std
 ApiTestServer::~ApiTestServer() {
     m_Server->stop();
     m_Api->Stop();
-}
-
-std::uint16_t ApiTestServer::HttpPort() const {
-    return m_Server->httpPort();
-}
-
-std::uint16_t ApiTestServer::HttpsPort() const {
-    return m_Server->httpsPort();
 }
 
 void ApiHttpTest::StartServer(std::shared_ptr<KeynodeApi::KnaMain> api) {
