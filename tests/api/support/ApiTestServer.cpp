@@ -44,10 +44,7 @@ HttpReply ApiHttpTest::Send(const HttpCall& call) {
 }
 
 HttpReply ApiHttpTest::Get(const std::string& path, const std::string& user, const std::string& password) {
-    HttpCall call;
-    call.Target = "/api/v1" + path;
-    call.Authorization = BasicAuthorization(user, password);
-    return Send(call);
+    return Send({"GET", "/api/v1" + path, "application/json", BasicAuthorization(user, password), ""});
 }
 
 void AdminApiTest::SetUp() {
@@ -57,12 +54,7 @@ void AdminApiTest::SetUp() {
 }
 
 HttpReply AdminApiTest::Call(const std::string& method, const std::string& path, const std::string& body) {
-    HttpCall call;
-    call.Method = method;
-    call.Target = "/api/v1" + path;
-    call.Authorization = BasicAuthorization("admin", "pw");
-    call.Body = body;
-    return Send(call);
+    return Send({method, "/api/v1" + path, "application/json", BasicAuthorization("admin", "pw"), body});
 }
 
 int64_t AdminApiTest::Create(const std::string& path, const std::string& body) {
