@@ -41,10 +41,6 @@ std::string Detail(int detailID, const TCRecordID& record) {
     return std::to_string(detailID) + "=#" + Id(record);
 }
 
-long long Utc(int year, int month, int day) {
-    return TCUTCTime::FromYMDHMS(year, month, day, 0, 0, 0).get_Seconds();
-}
-
 bool WaitUntil(const std::function<bool()>& done) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (!done()) {
@@ -159,7 +155,8 @@ protected:
             return AddRow(Access::TCDBAccessCardHolders(), {&H::FIRSTNAME, &H::TYPE, &H::VALID_TO},
                           {"h", 0, validTo});
         };
-        const TCRecordID valid = holder(nullptr), expired = holder(Utc(2026, 1, 1));
+        const long long past = At(2026, 1, 1, 0, 0).Utc.get_Seconds();
+        const TCRecordID valid = holder(nullptr), expired = holder(past);
         namespace C = Table_AccessCards;
         namespace L = Table_AccessCardAccessGroupLinks;
         const auto card = [&](const char* number, const TCRecordID& owner, bool blocked, bool linked,
@@ -175,7 +172,7 @@ protected:
         m_Valid = card("1001", valid, false, true, nullptr);
         m_Blocked = card("1002", valid, true, true, nullptr);
         m_HolderExpired = card("1003", expired, false, true, nullptr);
-        m_LinkExpired = card("1004", valid, false, true, Utc(2026, 1, 1));
+        m_LinkExpired = card("1004", valid, false, true, past);
         m_NoLinks = card("1005", valid, false, false, nullptr);
         m_Chip = card("305419896", valid, false, true, nullptr);
 
