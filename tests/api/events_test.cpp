@@ -291,9 +291,7 @@ TEST_F(WebHookApiTest, PostStoresTheSettingsGetShowsThemAndDeleteClearsThem) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Body);
-        const HttpReply posted = Hook("POST", "", "{\"eventWebHook\":" + c.Body + "}");
-        EXPECT_EQ(200, posted.Status) << posted.Body;
-        EXPECT_EQ("", posted.Body);
+        Succeeds("POST", "/events/webhook", "{\"eventWebHook\":" + c.Body + "}");
         EXPECT_EQ(c.Stored, StoredSettings());
         EXPECT_EQ(c.Shown, Hook("GET", "").Body);
     }
@@ -302,8 +300,7 @@ TEST_F(WebHookApiTest, PostStoresTheSettingsGetShowsThemAndDeleteClearsThem) {
     Hook("POST", "",
          R"({"eventWebHook":{"url":"http://h/x","eventFilter":{"id":{"id":3}},"userName":"u",)"
          R"("password":"p","authType":"Basic"}})");
-    const HttpReply deleted = Hook("DELETE", "");
-    EXPECT_EQ(200, deleted.Status) << deleted.Body;
+    Succeeds("DELETE", "/events/webhook");
     EXPECT_EQ("0||||1400|" + defaults, StoredSettings());
 }
 
@@ -330,11 +327,9 @@ TEST_F(WebHookApiTest, TestPostsTheGivenEventAloneAndKeepsTheStoredID) {
     AddEvents(2, 12000);
     PostReceiver();
     Set(P::GeneralWebApiSettings_EventWebHook_LastFilteredEventLogID, "1");
-    const HttpReply reply = Hook("POST", "/test",
-                                 R"({"event":{"id":{"id":9},"type":12006,"details":[)"
-                                 R"({"id":{"id":1},"type":12100,"value":"x"}]}})");
-    EXPECT_EQ(200, reply.Status) << reply.Body;
-    EXPECT_EQ("", reply.Body);
+    Succeeds(
+        "POST", "/events/webhook/test",
+        R"({"event":{"id":{"id":9},"type":12006,"details":[{"id":{"id":1},"type":12100,"value":"x"}]}})");
     ASSERT_EQ(1u, m_Receiver.RequestCount());
     EXPECT_EQ(
         R"({"records":[{"id":{"id":9},"type":12006,"keynodeId":null,"eventTime":null,"clearTime":null,)"
@@ -346,7 +341,7 @@ TEST_F(WebHookApiTest, TestPostsTheGivenEventAloneAndKeepsTheStoredID) {
                    StoredSettings);
     // Without settings nothing is sent.
     Hook("DELETE", "");
-    EXPECT_EQ(200, Hook("POST", "/test", R"({"event":{}})").Status);
+    Succeeds("POST", "/events/webhook/test", R"({"event":{}})");
     EXPECT_EQ(1u, m_Receiver.RequestCount());
 }
 
