@@ -145,6 +145,9 @@ TEST_F(EventFilterApiTest, EventsAreWrittenWithTheirDetailsRecordsBeforeCount) {
     EXPECT_EQ(R"({"records":[{"id":{"id":4},"type":12006,"keynodeId":null,"eventTime":null,)"
               R"("clearTime":null,"clearedBy":null,"details":[]}],"count":1})",
               Filter(R"({"eventFilter":{"id":{"id":4}}})").Body);
+    EXPECT_NE(std::string::npos,
+              Filter(R"({"eventFilter":{"id":{"id":2}}})")
+                  .Body.find(R"("keynodeId":{"id":2},"eventTime":"1970-01-01T00:33:20Z")"));
 
     // Stored invalid UTF-8 is answered as replacement characters.
     const std::string cut = "T\xC3\xBCr \xC3";
