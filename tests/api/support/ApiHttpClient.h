@@ -27,10 +27,8 @@ struct HttpReply {
     std::optional<std::string> Header(const std::string& name) const;
 };
 
-// "Basic " and the Base64 of "user:password".
 std::string BasicAuthorization(const std::string& user, const std::string& password);
 
-// Sends one request to 127.0.0.1:port and reads the reply.
 HttpReply SendHttp(std::uint16_t port, const HttpCall& call);
 
 } // namespace ApiTest

@@ -39,9 +39,7 @@ struct WebUserSpec {
 
 // Inserts the user (password hashed at the cheapest cost) and its claims; returns its record ID.
 Accessories::TCRecordID AddWebUser(const WebUserSpec& spec);
-// A user with every endpoint.
 Accessories::TCRecordID AddAllMethodsUser(const std::string& name, const std::string& password);
-// Links a cloud account to the web user, with the given rights bits.
 void AddCloudUser(const Accessories::TCRecordID& webUser, const Accessories::TCNullTypes<int>& rights);
 
 void SetBoolSetting(const Property::TCPropertyID& id, bool value);

@@ -4,7 +4,6 @@
 
 #include "Property/AccessProp.h"
 #include "Web/SelfSignedCertificate.h"
-#include "Web/Server.h"
 
 namespace ApiTest {
 
@@ -30,14 +29,6 @@ ApiTestServer::~ApiTestServer() {
     m_Api->Stop();
 }
 
-std::uint16_t ApiTestServer::HttpPort() const {
-    return m_Server->httpPort();
-}
-
-std::uint16_t ApiTestServer::HttpsPort() const {
-    return m_Server->httpsPort();
-}
-
 void ApiHttpTest::StartServer(std::shared_ptr<KeynodeApi::KnaMain> api) {
     if (!api) api = std::make_shared<KeynodeApi::KnaMain>(1);
     m_Server = std::make_unique<ApiTestServer>(std::move(api));
@@ -53,10 +44,7 @@ HttpReply ApiHttpTest::Send(const HttpCall& call) {
 }
 
 HttpReply ApiHttpTest::Get(const std::string& path, const std::string& user, const std::string& password) {
-    HttpCall call;
-    call.Target = "/api/v1" + path;
-    call.Authorization = BasicAuthorization(user, password);
-    return Send(call);
+    return Send({"GET", "/api/v1" + path, "application/json", BasicAuthorization(user, password), ""});
 }
 
 void AdminApiTest::SetUp() {
@@ -66,12 +54,7 @@ void AdminApiTest::SetUp() {
 }
 
 HttpReply AdminApiTest::Call(const std::string& method, const std::string& path, const std::string& body) {
-    HttpCall call;
-    call.Method = method;
-    call.Target = "/api/v1" + path;
-    call.Authorization = BasicAuthorization("admin", "pw");
-    call.Body = body;
-    return Send(call);
+    return Send({method, "/api/v1" + path, "application/json", BasicAuthorization("admin", "pw"), body});
 }
 
 int64_t AdminApiTest::Create(const std::string& path, const std::string& body) {

@@ -10,12 +10,9 @@
 #include <vector>
 
 #include "KnaMain.h"
+#include "Web/Server.h"
 #include "support/ApiHttpClient.h"
 #include "support/ApiTestData.h"
-
-namespace Web {
-class Server;
-}
 
 namespace ApiTest {
 
@@ -24,13 +21,12 @@ public:
     // With `certificateDir`, an HTTPS listener is added with a self-signed certificate made there.
     explicit ApiTestServer(std::shared_ptr<KeynodeApi::KnaMain> api, const std::string& certificateDir = "",
                            int workerThreads = 2);
-    // Stops the server, then the service thread.
     ~ApiTestServer();
     ApiTestServer(const ApiTestServer&) = delete;
     ApiTestServer& operator=(const ApiTestServer&) = delete;
 
-    std::uint16_t HttpPort() const;
-    std::uint16_t HttpsPort() const;
+    std::uint16_t HttpPort() const { return m_Server->httpPort(); }
+    std::uint16_t HttpsPort() const { return m_Server->httpsPort(); }
     KeynodeApi::KnaMain& Api() { return *m_Api; }
 
 private:
@@ -44,10 +40,8 @@ protected:
     // Default: KnaMain(1) with its default handlers. The service thread is not started: settings are
     // loaded by EnableApi on the test thread, which keeps the tests independent of thread timing.
     void StartServer(std::shared_ptr<KeynodeApi::KnaMain> api = nullptr);
-    // Switches the API on in the settings and has the service reload them.
     void EnableApi();
     HttpReply Send(const HttpCall& call);
-    // A GET of the API path with the credentials of the user.
     HttpReply Get(const std::string& path, const std::string& user, const std::string& password);
 
     TestDataDir m_Data;
@@ -57,7 +51,6 @@ protected:
 inline std::string Id(const Accessories::TCRecordID& id) {
     return std::to_string(id.get_ID());
 }
-// {"id":N}
 inline std::string IdJson(const Accessories::TCRecordID& id) {
     return "{\"id\":" + Id(id) + "}";
 }
