@@ -52,9 +52,12 @@ TEST_F(MailRoadTest, RequestsAreServedThroughThePipelineWithTheMailRules) {
         std::string part;
     } cases[] = {
         // The settings leave the API disabled; the mail road is served all the same. "cloud" has the
-        // all-endpoints right, "claimed" the cloud claim; the HTTP claim of "plain" is not enough.
+        // all-endpoints right, "claimed" the cloud claim; cloud rights without that one ("limited") and
+        // the HTTP claim of "plain" are not enough.
         {"GET /api/v1/info/api --user cloud", 200, info},
         {"GET /api/v1/info/api --user claimed", 200, info},
+        {"GET /api/v1/info/api --user limited", 401,
+         "User limited is not allowed to perform requested operation"},
         {"GET /api/v1/info/api --user plain", 401,
          "User plain is not allowed to perform requested operation"},
         {"GET /api/v1/info/api --user nobody", 401, "Wrong username/password"},

@@ -85,6 +85,8 @@ MailDaemon::MailDaemon(const std::vector<std::string>& extraArgs) : m_Data(m_Dir
          {std::vector<std::string>{"init"},
           {"user", "add", "cloud", "--password", "x"},
           {"cloud-user", "add", "cloud-account", "--web-user", "cloud", "--rights", "4"},
+          {"user", "add", "limited", "--password", "x"},
+          {"cloud-user", "add", "limited-account", "--web-user", "limited", "--rights", "3"},
           {"user", "add", "plain", "--password", "x", "--claim", "11001"},
           {"user", "add", "claimed", "--password", "x", "--claim", "21001"}}) {
         const ProgramResult result = ctl(args);
