@@ -409,7 +409,7 @@ TEST_F(SchemaTest, FailedMigrationChangesNothingAndErrorsNameTheSqlButNotTheValu
 
 using TransactionTest = DatabaseTest;
 
-TEST_F(TransactionTest, CommitKeepsRollbackAndDestructorDiscard) {
+TEST_F(TransactionTest, CommitKeepsRollbackAndDestructorDiscardNestedOnesAreSavepoints) {
     DB::TCDBTransaction kept;
     kept.Begin();
     AddWidget("kept");
@@ -429,9 +429,9 @@ TEST_F(TransactionTest, CommitKeepsRollbackAndDestructorDiscard) {
     }
     AddWidget("after"); // the connection is usable again
     EXPECT_EQ(WidgetNames(), (Names_t{"after", "kept"}));
-}
+    DB::TCDBBasicTable(Widgets::SPEC).DeleteWhere(TCDBWhere());
 
-TEST_F(TransactionTest, NestedTransactionsAreSavepoints) {
+    // Nested transactions are savepoints.
     DB::TCDBTransaction outer;
     outer.Begin();
     AddWidget("a");
@@ -447,7 +447,6 @@ TEST_F(TransactionTest, NestedTransactionsAreSavepoints) {
     outer.Commit();
     EXPECT_EQ(WidgetNames(), (Names_t{"a", "c"}));
 
-    DB::TCDBTransaction undone;
     undone.Begin();
     {
         DB::TCDBTransaction inner;
@@ -489,9 +488,7 @@ TEST_F(TransactionTest, OtherThreadsSeeOnlyCommittedRowsAndABusyDatabaseIsReport
     waiting.Commit();
 }
 
-// Inside a read scope the thread's reads share one snapshot: what other threads commit meanwhile stays
-// out of sight, rows read by key again are the same rows, and the thread's own writes end the snapshot,
-// so that it reads them back at once. After the scope everything committed is visible.
+// A read scope reads one snapshot until the thread's own write; then, and after it, the newest data.
 TEST_F(TransactionTest, ReadScopeSeesOneSnapshotUntilTheThreadWrites) {
     const int64_t id = AddWidget("before");
     const auto renameElsewhere = [id](const std::string& name) {
@@ -522,9 +519,7 @@ TEST_F(TransactionTest, ReadScopeSeesOneSnapshotUntilTheThreadWrites) {
     EXPECT_EQ(CountRows(Widgets::SPEC), 4);
 }
 
-// Inside a write transaction, counts and rows read by key are remembered, but never past a write that
-// changes them: the thread's own update, an insert into the counted table, an undone savepoint and a
-// delete with its cascade all show at once.
+// Counts and rows read by key inside a transaction are remembered, but never past a write changing them.
 TEST_F(TransactionTest, RememberedReadsFollowTheTransactionsOwnWrites) {
     const int64_t id = AddWidget("first");
     AddPart(id, "p");
@@ -624,27 +619,22 @@ TEST_F(NotificationTest, CommitPublishesEveryChangeInOrderRollbacksNothing) {
 
 namespace {
 
-constexpr int ROWS_PER_WRITER = 200;
 constexpr const char* CHILD_ENV = "DBCORE_TEST_CHILD_DIR";
 
-// Each row in its own transaction, so that writers interleave commit by commit. Reading before writing,
-// as check-then-insert code does, is what makes a transaction that upgrades its lock late fail.
-int WriteRows(const std::string& prefix) {
-    int failures = 0;
-    for (int i = 0; i < ROWS_PER_WRITER; ++i) {
-        try {
-            DB::TCDBTransaction transaction;
-            transaction.Begin();
-            const std::string name = prefix + std::to_string(i);
-            if (CountRows(Widgets::SPEC, Widgets::NAME == name) != 0) throw std::logic_error("written twice");
-            AddWidget(name);
-            transaction.Commit();
-        } catch (const std::exception& e) {
-            ADD_FAILURE() << prefix << i << ": " << e.what();
-            ++failures;
-        }
+// One widget in a transaction of its own; 1 when that failed. Reading before writing, as check-then-insert
+// code does, is what makes a transaction that upgrades its lock late fail.
+int WriteWidget(const std::string& name) {
+    try {
+        DB::TCDBTransaction transaction;
+        transaction.Begin();
+        if (CountRows(Widgets::SPEC, Widgets::NAME == name) != 0) throw std::logic_error("written twice");
+        AddWidget(name);
+        transaction.Commit();
+        return 0;
+    } catch (const std::exception& e) {
+        ADD_FAILURE() << name << ": " << e.what();
+        return 1;
     }
-    return failures;
 }
 
 } // namespace
@@ -653,19 +643,22 @@ TEST_F(TransactionTest, FourThreadsWriteWithoutLosingRows) {
     std::atomic<int> failures{0};
     std::vector<std::thread> writers;
     for (int t = 0; t < 4; ++t)
-        writers.emplace_back([t, &failures] { failures += WriteRows("t" + std::to_string(t) + "-"); });
+        writers.emplace_back([t, &failures] {
+            for (int i = 0; i < 200; ++i) // row by row, so that the writers interleave commit by commit
+                failures += WriteWidget("t" + std::to_string(t) + "-" + std::to_string(i));
+        });
     for (auto& writer : writers)
         writer.join();
     EXPECT_EQ(failures.load(), 0);
-    EXPECT_EQ(CountRows(Widgets::SPEC), 4 * ROWS_PER_WRITER);
+    EXPECT_EQ(CountRows(Widgets::SPEC), 800);
     for (int t = 0; t < 4; ++t)
         EXPECT_EQ(CountRows(Widgets::SPEC, Widgets::NAME == "t" + std::to_string(t) + "-199"), 1);
 }
 
-// The test re-runs itself with only this test as a second process (the environment variable tells the
-// roles apart and names the directory).
-// While another process holds the database's write lock, the writers of this process wait in the order
-// they came and are then served in that order (SQLite's sleeping retries would let any of them in first).
+// The test re-runs itself with only this test as a second process, told apart by CHILD_ENV naming the
+// directory. While another process holds the database's write lock, the writers of this process wait in the
+// order they came and are then served in that order (SQLite's sleeping retries would let any of them in
+// first).
 TEST(CrossProcess, WritersQueueInArrivalOrderBehindAnotherProcess) {
     if (const char* childDir = std::getenv(CHILD_ENV)) {
         const std::string dir = childDir;
@@ -697,17 +690,7 @@ TEST(CrossProcess, WritersQueueInArrivalOrderBehindAnotherProcess) {
     std::atomic<int> failures{0};
     std::vector<std::thread> writers;
     for (int w = 0; w < 4; ++w) {
-        writers.emplace_back([w, &failures] {
-            try {
-                DB::TCDBTransaction transaction;
-                transaction.Begin();
-                AddWidget("w" + std::to_string(w));
-                transaction.Commit();
-            } catch (const std::exception& e) {
-                ADD_FAILURE() << "writer " << w << ": " << e.what();
-                ++failures;
-            }
-        });
+        writers.emplace_back([w, &failures] { failures += WriteWidget("w" + std::to_string(w)); });
         usleep(100 * 1000); // each writer is waiting before the next one comes
     }
     std::ofstream(dir / "release").put('1');
