@@ -97,26 +97,17 @@ std::string Describe(const TCDBParam& value) {
     return "null";
 }
 
-// The column read back through the getter of its declared type.
+// The column read back through the getter of its declared type, written as Describe writes the value.
 std::string ReadTyped(DB::TCDBField field, DB::TEDBFieldType type) {
+    using T = DB::TEDBFieldType;
     if (field.IsNull()) return "null";
-    switch (type) {
-    case DB::TEDBFieldType::Integer:
-        return Describe(field.get_AsInteger());
-    case DB::TEDBFieldType::BigInt:
-        return Describe((long long)field.get_AsBigInt());
-    case DB::TEDBFieldType::Bool:
-        return Describe(field.get_AsBool());
-    case DB::TEDBFieldType::Text:
-        return Describe(field.get_AsString());
-    case DB::TEDBFieldType::RecordID:
-        return Describe(field.get_AsRecordID());
-    case DB::TEDBFieldType::DateTime:
-        return Describe(field.get_AsDateTime());
-    case DB::TEDBFieldType::Real:
-        return Describe(field.get_AsReal());
-    }
-    return "?";
+    if (type == T::Text) return '"' + field.get_AsString() + '"';
+    if (type == T::Real) return std::to_string(field.get_AsReal());
+    return std::to_string(type == T::Integer    ? field.get_AsInteger()
+                          : type == T::Bool     ? field.get_AsBool()
+                          : type == T::RecordID ? field.get_AsRecordID().get_ID()
+                          : type == T::DateTime ? field.get_AsDateTime().get_Seconds()
+                                                : field.get_AsBigInt());
 }
 
 bool Exists(const TCDBTableSpec& spec, const TCRecordID& id) {
