@@ -59,28 +59,18 @@ TEST(ConfigurationFile, ParsesKeysValuesAndCommentsBelowTheHostRootAndNeedsARead
 }
 
 TEST(ToInt, AcceptsOnlyWholeDecimalNumbersInRange) {
-    EXPECT_EQ(ToInt("0"), 0);
-    EXPECT_EQ(ToInt("-0", 9), 0);
-    EXPECT_EQ(ToInt("+15"), 15);
-    EXPECT_EQ(ToInt("007"), 7);
-    EXPECT_EQ(ToInt("2147483647"), INT_MAX);
-    EXPECT_EQ(ToInt("-2147483648"), INT_MIN);
+    for (const auto& [text, value] : std::vector<std::pair<const char*, int>>{
+             {"0", 0}, {"-0", 0}, {"+15", 15}, {"007", 7}, {"2147483647", INT_MAX}, {"-2147483648", INT_MIN}})
+        EXPECT_EQ(ToInt(text, 9), value) << text;
     for (const char* text : {"", " 1", "1 ", "1a", "0x10", "1.0", "+-1", "-+1", "++1", "-", "+", "2147483648",
                              "-2147483649", "99999999999999999999"})
         EXPECT_EQ(ToInt(text, -7), -7) << '"' << text << '"';
 }
 
-namespace {
-
+constexpr auto Verify = TCCryptoUtil::DBWebUser_VerifyPassword;
 std::string CheapHash(const std::string& password) {
     return TCCryptoUtil::DBWebUser_HashPassword(password, TCPasswordHashCost::Minimal());
 }
-
-bool Verify(const std::string& password, const std::string& hash) {
-    return TCCryptoUtil::DBWebUser_VerifyPassword(password, hash);
-}
-
-} // namespace
 
 TEST(PasswordHash, StoredCostIsArgon2idAndOnlyCostlierHashesNeedRehashing) {
     const std::string hash = TCCryptoUtil::DBWebUser_HashPassword("correct horse");
@@ -115,7 +105,7 @@ TEST(PasswordHash, MalformedHashesFailAndTheCacheNeverServesAnotherPairing) {
     EXPECT_FALSE(Verify("ecret", hash + "s"));
 }
 
-TEST(Base64, KnownVectorsLenientInputAndBinaryRoundTrip) {
+TEST(Base64, KnownVectorsLenientInputBinaryRoundTripAndInvalidText) {
     const std::pair<std::string, std::string> vectors[] = {
         {"", ""}, {"f", "Zg=="}, {"fo", "Zm8="}, {"foobar", "Zm9vYmFy"}, {"\xfb\xff", "+/8="}};
     for (const auto& [plain, encoded] : vectors) {
@@ -139,9 +129,8 @@ TEST(Base64, KnownVectorsLenientInputAndBinaryRoundTrip) {
     ASSERT_TRUE(TCBase64Coder::Decode(TCBase64Coder::Encode(bytes.data(), bytes.size()), out));
     EXPECT_EQ(out.size(), bytes.size());
     EXPECT_EQ(out.AsString(), bytes);
-}
 
-TEST(Base64, RejectsInvalidTextAndStreamsAreReadFromTheStart) {
+    // Invalid text; streams are read from the start.
     for (const char* text : {"Zm9v!", "Z", "Zm8==", "Zg=", "Zm8=Zm8=", "=Zm8", "Zm-_"}) {
         EXPECT_THROW(TCCryptoUtil::Base64Decode(text), TCException) << text;
         Accessories::TCBinaryStream out(text, 2);
@@ -177,7 +166,7 @@ const TCDebugCategory kHighCategory{200, "HIGH"};
 
 } // namespace
 
-TEST_F(DebugOutputTest, LevelsSwitchOneByOneOrFromText) {
+TEST_F(DebugOutputTest, LevelsSwitchOneByOneOrFromTextAndLinesAreWrittenWholeOnlyWhenOn) {
     SetDebugLevel(DEBUG_WEBAPI, true);
     EXPECT_TRUE(IsDebugLevel(DEBUG_WEBAPI));
     EXPECT_FALSE(IsDebugLevel(DEBUG_COMMON));
@@ -202,9 +191,8 @@ TEST_F(DebugOutputTest, LevelsSwitchOneByOneOrFromText) {
     EXPECT_FALSE(IsDebugLevel(negative));
     SetDebugLevelsFromText("");
     EXPECT_FALSE(IsDebugLevel(DEBUG_COMMON));
-}
 
-TEST_F(DebugOutputTest, WritesWholeFormattedLinesOnlyWhenOnFromManyThreads) {
+    // Whole formatted lines, only when on, from many threads.
     SendDebugOutput(DEBUG_WEBAPI, "dropped %d", 1);
     EXPECT_TRUE(m_Lines.empty());
     SetDebugLevel(DEBUG_WEBAPI, true);
