@@ -247,7 +247,7 @@ TEST(Exception, TextNamesFileLineAndMessageAndAssertionsTheirExpression) {
     }
 }
 
-TEST(NetworkInterfaces, LoopbackDefaultAndUnknownInterfaces) {
+TEST(NetworkInterfaces, LoopbackDefaultUnknownInterfacesAndMACAddressTexts) {
     EXPECT_EQ(TCIPNetworkInterfaceSettings::GetIPAddress("lo").get_AsString(), "127.0.0.1");
     const TCIPNetworkSettings lo = TCIPNetworkInterfaceSettings::GetInterfaceSettings("lo");
     EXPECT_EQ(lo.InterfaceName, "lo");
@@ -269,10 +269,8 @@ TEST(NetworkInterfaces, LoopbackDefaultAndUnknownInterfaces) {
     EXPECT_FALSE(mac.Own("nosuchif0"));
     EXPECT_TRUE(mac.IsNull());
     EXPECT_FALSE(mac.Own("../lo"));
-}
 
-TEST(MACAddress, ParsesAllSeparatorStylesAndKeepsItsValueOnMalformedText) {
-    TCMACAddress mac;
+    // MAC addresses parse in all separator styles and keep their value on malformed text.
     for (const char* text : {"00:1A:2b:3c:4D:ff", "00-1a-2B-3c-4d-FF", "001a2b3c4dff"}) {
         ASSERT_TRUE(mac.Parse(text)) << text;
         EXPECT_EQ(mac.get_AsString(), "00:1a:2b:3c:4d:ff") << text;
@@ -312,7 +310,7 @@ constexpr int kLongWaitMs = 30000; // only reached if a wake-up is lost
 } // namespace
 
 // WaitObjects driven from the test thread itself, without starting the thread.
-TEST(WaitObjects, LowestSignalledIndexFirstReusedIndexReplacesDestroyedEventsUnregister) {
+TEST(Threads, WaitObjectsOrderAndUnregisterEventsWakeRunningThreadsSyncPrimitivesWork) {
     SingleWaitThread thread;
     TCSignalEventObject first, second;
     thread.AddWait(2, second);
@@ -346,9 +344,8 @@ TEST(WaitObjects, LowestSignalledIndexFirstReusedIndexReplacesDestroyedEventsUnr
     replacement.Signal();
     EXPECT_EQ(thread.WaitObjects(-1), TCBasicThread::WAIT_TIMEOUT) << "at once after Stop, signals pending";
     EXPECT_TRUE(thread.IsTerminated());
-}
 
-TEST(BasicThread, EventOrStopWakesTheRunningThreadAndShutdownFollowsExecute) {
+    // An event or Stop wakes the running thread; Shutdown follows Execute.
     for (const int index : {3, -1}) {
         SCOPED_TRACE(index);
         SingleWaitThread thread;
@@ -373,9 +370,8 @@ TEST(BasicThread, EventOrStopWakesTheRunningThreadAndShutdownFollowsExecute) {
     EXPECT_FALSE(restarted.IsTerminated());
     restarted.Stop();
     EXPECT_EQ(restarted.Log.size(), 4u);
-}
 
-TEST(SyncPrimitives, AutoResetEventRecursiveCriticalSectionAndTickCounter) {
+    // Auto-reset event, recursive critical section, tick counter.
     TCSignalEventObject event;
     EXPECT_FALSE(event.IsSignaled());
     event.Signal();

@@ -8,15 +8,11 @@
 #include "TestDatabase.h"
 
 #include <atomic>
-#include <fstream>
 #include <functional>
 #include <future>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
-
-extern char** environ;
 
 using Accessories::TCNullTypes;
 using Accessories::TCRecordID;
@@ -619,8 +615,6 @@ TEST_F(NotificationTest, CommitPublishesEveryChangeInOrderRollbacksNothing) {
 
 namespace {
 
-constexpr const char* CHILD_ENV = "DBCORE_TEST_CHILD_DIR";
-
 // One widget in a transaction of its own; 1 when that failed. Reading before writing, as check-then-insert
 // code does, is what makes a transaction that upgrades its lock late fail.
 int WriteWidget(const std::string& name) {
@@ -655,50 +649,45 @@ TEST_F(TransactionTest, FourThreadsWriteWithoutLosingRows) {
         EXPECT_EQ(CountRows(Widgets::SPEC, Widgets::NAME == "t" + std::to_string(t) + "-199"), 1);
 }
 
-// The test re-runs itself with only this test as a second process, told apart by CHILD_ENV naming the
-// directory. While another process holds the database's write lock, the writers of this process wait in the
-// order they came and are then served in that order (SQLite's sleeping retries would let any of them in
-// first).
-TEST(CrossProcess, WritersQueueInArrivalOrderBehindAnotherProcess) {
-    if (const char* childDir = std::getenv(CHILD_ENV)) {
-        const std::string dir = childDir;
-        DB::TCDatabase::OpenWithMigrations(dir + "/shared.db", Migrations(), Tables());
-        DB::TCDBTransaction holder;
-        holder.Begin();
-        std::ofstream(dir + "/child.locked").put('1');
-        while (!std::filesystem::exists(dir + "/release"))
-            usleep(1000);
-        holder.Commit();
-        DB::TCDatabase::Close();
-        return;
+// While another process holds the database's write lock, the writers of this process wait in the order
+// they came and are then served in that order (SQLite's sleeping retries would let any of them in first).
+TEST_F(TransactionTest, WritersQueueInArrivalOrderBehindAnotherProcess) {
+    DB::TCDatabase::Close(); // the child must inherit no connection
+    int locked[2], release[2];
+    ASSERT_EQ(pipe(locked), 0);
+    ASSERT_EQ(pipe(release), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        char go = 0;
+        try {
+            DB::TCDatabase::OpenWithMigrations(DatabasePath(), Migrations(), Tables());
+            DB::TCDBTransaction holder;
+            holder.Begin();
+            if (write(locked[1], "1", 1) != 1 || read(release[0], &go, 1) != 1) _exit(2);
+            holder.Commit();
+            DB::TCDatabase::Close();
+        } catch (...) {
+            _exit(3);
+        }
+        _exit(0);
     }
-    TempDir dir;
-    DB::TCDatabase::OpenWithMigrations(dir / "shared.db", Migrations(), Tables());
-    std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
-    std::string filter = "--gtest_filter=CrossProcess.WritersQueueInArrivalOrderBehindAnotherProcess";
-    char* argv[] = {self.data(), filter.data(), nullptr};
-    pid_t child = 0;
-    setenv(CHILD_ENV, dir.get_Path().c_str(), 1);
-    const int spawned = posix_spawn(&child, self.c_str(), nullptr, nullptr, argv, environ);
-    unsetenv(CHILD_ENV);
-    ASSERT_EQ(spawned, 0);
-    int status = 0;
-    while (!std::filesystem::exists(dir / "child.locked")) {
-        ASSERT_NE(waitpid(child, &status, WNOHANG), child) << "child ended first, status " << status;
-        usleep(1000);
-    }
+    close(locked[1]); // a child that dies early ends the read below
+    DB::TCDatabase::OpenWithMigrations(DatabasePath(), Migrations(), Tables());
+    char byte = 0;
+    ASSERT_EQ(read(locked[0], &byte, 1), 1) << "the child did not take the lock";
     std::atomic<int> failures{0};
     std::vector<std::thread> writers;
     for (int w = 0; w < 4; ++w) {
         writers.emplace_back([w, &failures] { failures += WriteWidget("w" + std::to_string(w)); });
         usleep(100 * 1000); // each writer is waiting before the next one comes
     }
-    std::ofstream(dir / "release").put('1');
+    EXPECT_EQ(write(release[1], "1", 1), 1);
     for (auto& writer : writers)
         writer.join();
+    int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child status " << status;
     EXPECT_EQ(failures.load(), 0);
     EXPECT_EQ(WidgetNames(DB::TCDBWhere(), DB::TCDBOrder(Widgets::ID)), (Names_t{"w0", "w1", "w2", "w3"}));
-    DB::TCDatabase::Close();
 }
