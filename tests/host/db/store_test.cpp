@@ -150,7 +150,7 @@ protected:
     int64_t m_A = 0, m_B = 0, m_C = 0, m_D = 0, m_E = 0;
 };
 
-TEST_F(WhereTest, ConditionsSelectTheRightRows) {
+TEST_F(WhereTest, ConditionsSelectTheRightRowsOrdersAndPages) {
     const TCDBParam null;
     const std::set<TCRecordID> ac{TCRecordID(m_A), TCRecordID(m_C), TCRecordID()}, none;
     std::set<TCRecordID> many{TCRecordID(m_B), TCRecordID(m_E)};
@@ -238,10 +238,8 @@ TEST_F(WhereTest, ConditionsSelectTheRightRows) {
     EXPECT_EQ(Names(widgets.SelectPrimary(TCRecordID(m_D))), (Names_t{"d"}));
     EXPECT_TRUE(widgets.SelectPrimary(TCRecordID()).IsEnd());
     EXPECT_EQ(widgets.SelectAll().get_RowCount(), 5u);
-}
 
-TEST_F(WhereTest, OrdersAndPages) {
-    DB::TCDBBasicTable widgets(Widgets::SPEC);
+    // Orders and pages.
     const TCDBOrder byName(Widgets::NAME);
     EXPECT_EQ(Names(widgets.SelectTop("*", 2, TCDBWhere(), byName)), (Names_t{"a", "b"}));
     EXPECT_EQ(Names(widgets.SelectTop("*", 2, TCDBWhere(), byName, 2)), (Names_t{"c", "d"}));
@@ -484,8 +482,9 @@ TEST_F(TransactionTest, OtherThreadsSeeOnlyCommittedRowsAndABusyDatabaseIsReport
     waiting.Commit();
 }
 
-// A read scope reads one snapshot until the thread's own write; then, and after it, the newest data.
-TEST_F(TransactionTest, ReadScopeSeesOneSnapshotUntilTheThreadWrites) {
+// A read scope reads one snapshot until the thread's own write; then, and after it, the newest data. Counts
+// and rows read by key inside a transaction are remembered, but never past a write changing them.
+TEST_F(TransactionTest, ReadScopeSeesOneSnapshotUntilTheThreadWritesRememberedReadsFollowOwnWrites) {
     const int64_t id = AddWidget("before");
     const auto renameElsewhere = [id](const std::string& name) {
         std::async(std::launch::async, [id, name] {
@@ -513,11 +512,8 @@ TEST_F(TransactionTest, ReadScopeSeesOneSnapshotUntilTheThreadWrites) {
     }
     EXPECT_EQ(NameOf(id), "again");
     EXPECT_EQ(CountRows(Widgets::SPEC), 4);
-}
 
-// Counts and rows read by key inside a transaction are remembered, but never past a write changing them.
-TEST_F(TransactionTest, RememberedReadsFollowTheTransactionsOwnWrites) {
-    const int64_t id = AddWidget("first");
+    Rename(id, "first");
     AddPart(id, "p");
     DB::TCDBTransaction transaction;
     transaction.Begin();
