@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <map>
-#include <optional>
 #include <set>
 #include <thread>
 
@@ -56,29 +55,20 @@ const TCDBTableSpec& SpecNamed(const std::string& name) {
     throw std::runtime_error("no table " + name);
 }
 
-// A value of the column's type that differs per column of the table and per `seed`.
+// A value of the column's type that differs per column of the table and per `seed`. Texts are digits with
+// leading zeros, as card numbers and PIN codes are: a column of numeric affinity would lose the zeros.
 TCDBParam SampleValue(const TCDBTableSpec& spec, const TCDBFieldSpec& field, int seed) {
+    using T = DB::TEDBFieldType;
     const long long n =
         seed * 100LL + (std::find(spec.Fields.begin(), spec.Fields.end(), &field) - spec.Fields.begin());
-    switch (field.get_Type()) {
-    case DB::TEDBFieldType::Integer:
-        return int(n);
-    case DB::TEDBFieldType::BigInt:
-        return 5'000'000'000LL + n;
-    case DB::TEDBFieldType::Bool:
-        return true;
-    case DB::TEDBFieldType::Text:
-        // Digits with leading zeros, as card numbers and PIN codes are: a column of numeric affinity
-        // would turn them into a number and lose the zeros.
-        return "00" + std::to_string(n);
-    case DB::TEDBFieldType::RecordID:
-        return TCRecordID(900'000 + n);
-    case DB::TEDBFieldType::DateTime:
-        return TCUTCTime(1'700'000'000 + n);
-    case DB::TEDBFieldType::Real:
-        return double(n) + 0.5;
-    }
-    return TCDBParam();
+    const T type = field.get_Type();
+    return type == T::Integer    ? TCDBParam(int(n))
+           : type == T::BigInt   ? TCDBParam(5'000'000'000LL + n)
+           : type == T::Bool     ? TCDBParam(true)
+           : type == T::Text     ? TCDBParam("00" + std::to_string(n))
+           : type == T::RecordID ? TCDBParam(TCRecordID(900'000 + n))
+           : type == T::DateTime ? TCDBParam(TCUTCTime(1'700'000'000 + n))
+                                 : TCDBParam(double(n) + 0.5);
 }
 
 void Write(DB::TCDBField field, const TCDBParam& value) {
@@ -379,7 +369,9 @@ TEST_F(EventLogTest, EventIsWrittenWhenItGoesWithItsDetailsInOrderAndTextsWhole)
         seen.push_back(std::to_string(d.Type) + " " + d.Value.get_Value("null") + " " +
                        (d.TableID.IsNull() ? "-" : std::to_string(d.TableID.get_Value())) + "/" +
                        (d.OwnerID.IsNull() ? "-" : std::to_string(d.OwnerID.get_ID())));
-        if (i > 0) EXPECT_GT(d.ID, e.Details[i - 1].ID);
+        if (i > 0) {
+            EXPECT_GT(d.ID, e.Details[i - 1].ID);
+        }
     }
     const auto text = [](const Event::TCEventDetailID& id, const std::string& value) {
         return std::to_string(id.ID) + " " + value + " -/-";
@@ -423,7 +415,7 @@ TEST_F(EventLogTest, IDsAscendInWritingOrderAndReadEventsPages) {
     EXPECT_TRUE(last[0].Details.empty());
 }
 
-TEST_F(EventLogTest, EventGoesWithARolledBackTransactionAndAFailedWriteDoesNotThrow) {
+TEST_F(EventLogTest, EventGoesWithARolledBackTransactionAFailedWriteDoesNotThrowThreadsAllLand) {
     {
         DB::TCDBTransaction outer(-1);
         outer.Begin(1, false);
@@ -439,9 +431,8 @@ TEST_F(EventLogTest, EventGoesWithARolledBackTransactionAndAFailedWriteDoesNotTh
     });
     DB::TCDatabase::Open(DatabasePath());
     EXPECT_TRUE(ReadEvents(0, ALL).empty());
-}
 
-TEST_F(EventLogTest, EventsFromFourThreadsAllLand) {
+    // Events from four threads all land.
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t)
         threads.emplace_back([t] {
