@@ -152,8 +152,6 @@ protected:
 
 const TCDebugCategory kHighCategory{200, "HIGH"};
 
-} // namespace
-
 TEST_F(DebugOutputTest, LevelsSwitchOneByOneOrFromTextAndLinesAreWrittenWholeOnlyWhenOn) {
     SetDebugLevel(DEBUG_WEBAPI, true);
     EXPECT_TRUE(IsDebugLevel(DEBUG_WEBAPI));
@@ -273,8 +271,6 @@ TEST(NetworkInterfaces, LoopbackDefaultUnknownInterfacesAndMACAddressTexts) {
     EXPECT_TRUE(TCMACAddress().IsNull());
 }
 
-namespace {
-
 // Execute waits once on the thread's events; Shutdown records that it ran. Log is read after Stop, which
 // joins the thread.
 class SingleWaitThread : public TCThread {
@@ -294,8 +290,6 @@ protected:
 };
 
 constexpr int kLongWaitMs = 30000; // only reached if a wake-up is lost
-
-} // namespace
 
 // WaitObjects driven from the test thread itself, without starting the thread.
 TEST(Threads, WaitObjectsOrderAndUnregisterEventsWakeRunningThreadsSyncPrimitivesWork) {
@@ -452,3 +446,5 @@ TEST(UTCTime, KnownInstantsDaysBeforeTheEpochAndImpossibleDates) {
             << t[0] << '-' << t[1];
     EXPECT_NO_THROW(TCUTCTime::FromYMDHMS(2000, 2, 29, 23, 59, 59));
 }
+
+} // namespace

@@ -44,8 +44,6 @@ std::string NameOf(int64_t id) {
     return row.IsEnd() ? std::string("gone") : row.Field(Widgets::NAME).get_AsString();
 }
 
-} // namespace
-
 using IteratorTest = DatabaseTest;
 
 TEST_F(IteratorTest, ValuesOfEveryTypeRoundTrip) {
@@ -301,8 +299,6 @@ TEST_F(RightsTest, RightsGoWithTheirRowsGrantReplacesRevokeRemovesAndBadGrantsFa
     EXPECT_THROW(DB::GrantRecordRight(TCRecordID(), WIDGETS_TABLE_ID, m_C, 1), TCException);
 }
 
-namespace {
-
 // A widget, or a part of `widget` when one is given.
 int64_t AddWithExternalID(const std::string& externalID, const std::string& name, int64_t widget = 0) {
     DB::TCDBAutoObject row;
@@ -316,8 +312,6 @@ int64_t AddWithExternalID(const std::string& externalID, const std::string& name
     EXPECT_EQ(row.get_ExternalID().get_Value(""), externalID);
     return row.get_ID().get_ID();
 }
-
-} // namespace
 
 using ExternalIDTest = DatabaseTest;
 
@@ -538,13 +532,8 @@ TEST_F(TransactionTest, ReadScopeSeesOneSnapshotUntilTheThreadWritesRememberedRe
     transaction.Commit();
 }
 
-namespace {
-
 std::string Change(DB::TEDBChangeType type, int table, int64_t id) {
-    const char* name = type == DB::TEDBChangeType::Insert   ? "insert"
-                       : type == DB::TEDBChangeType::Delete ? "delete"
-                                                            : "update";
-    return std::string(name) + " " + std::to_string(table) + "/" + std::to_string(id);
+    return std::to_string(int(type)) + " " + std::to_string(table) + "/" + std::to_string(id);
 }
 
 // Collects the changes delivered to it.
@@ -566,8 +555,6 @@ private:
     DB::TCDatabaseNotificationFunction<ChangeLog> m_Listener;
     Names_t m_Seen;
 };
-
-} // namespace
 
 using NotificationTest = DatabaseTest;
 
@@ -609,8 +596,6 @@ TEST_F(NotificationTest, CommitPublishesEveryChangeInOrderRollbacksNothing) {
         << "the dropped changes stay dropped";
 }
 
-namespace {
-
 // One widget in a transaction of its own; 1 when that failed. Reading before writing, as check-then-insert
 // code does, is what makes a transaction that upgrades its lock late fail.
 int WriteWidget(const std::string& name) {
@@ -626,8 +611,6 @@ int WriteWidget(const std::string& name) {
         return 1;
     }
 }
-
-} // namespace
 
 TEST_F(TransactionTest, FourThreadsWriteWithoutLosingRows) {
     std::atomic<int> failures{0};
@@ -687,3 +670,5 @@ TEST_F(TransactionTest, WritersQueueInArrivalOrderBehindAnotherProcess) {
     EXPECT_EQ(failures.load(), 0);
     EXPECT_EQ(WidgetNames(DB::TCDBWhere(), DB::TCDBOrder(Widgets::ID)), (Names_t{"w0", "w1", "w2", "w3"}));
 }
+
+} // namespace

@@ -1,11 +1,14 @@
-#include "LambdaResource.h"
 #include "TestClient.h"
+#include "Web/Request.h"
+#include "Web/Resource.h"
+#include "Web/Response.h"
 #include "Web/SelfSignedCertificate.h"
 #include "Web/Server.h"
 #include "host/base/support/TempDir.h"
 
 #include <atomic>
 #include <fstream>
+#include <functional>
 #include <future>
 #include <gtest/gtest.h>
 #include <iterator>
@@ -20,6 +23,39 @@ using namespace WebTest;
 using namespace std::chrono_literals;
 
 namespace {
+
+// A resource whose behaviour each test writes inline.
+class LambdaResource : public Web::Resource {
+public:
+    using Handler = std::function<void(const Web::Request&, Web::Response&)>;
+    explicit LambdaResource(Handler handler) : m_Handler(std::move(handler)) {}
+    void handleRequest(const Web::Request& request, Web::Response& response) override {
+        m_Handler(request, response);
+    }
+
+private:
+    Handler m_Handler;
+};
+
+std::shared_ptr<Web::Resource> handler(LambdaResource::Handler handler) {
+    return std::make_shared<LambdaResource>(std::move(handler));
+}
+
+// Answers with a fixed body, so tests can tell which resource was chosen.
+std::shared_ptr<Web::Resource> namedResource(const std::string& name) {
+    return handler([name](const Web::Request& request, Web::Response& response) {
+        response.out() << name << ' ' << request.path() << ' ' << request.pathInfo();
+    });
+}
+
+// Loopback HTTP on a free port with short timeouts, so tests that wait for the server stay fast.
+Web::ServerConfig quickConfig() {
+    Web::ServerConfig config;
+    config.http = {true, "127.0.0.1", 0};
+    config.readTimeout = 1000ms;
+    config.stopTimeout = 2000ms;
+    return config;
+}
 
 template <class Stream> std::string readAll(Stream&& in) {
     return std::string(std::istreambuf_iterator<char>(in), {});
@@ -46,13 +82,10 @@ protected:
         m_Server->start();
     }
     std::shared_ptr<Web::Resource> echo() {
-        return std::make_shared<LambdaResource>([this](const Web::Request& request, Web::Response& response) {
+        return handler([this](const Web::Request& request, Web::Response& response) {
             ++m_Calls;
             response.out() << request.in().rdbuf();
         });
-    }
-    static std::shared_ptr<Web::Resource> handler(LambdaResource::Handler handler) {
-        return std::make_shared<LambdaResource>(std::move(handler));
     }
     std::uint16_t port() const { return m_Server->httpPort(); }
     Reply get(const std::string& target) {
