@@ -16,11 +16,7 @@ namespace {
 
 using Accessories::TCNullTypes;
 using Accessories::TCRecordID;
-using Property::DeleteProperty;
-using Property::GetProperty;
-using Property::SetProperty;
-using Property::TCCommonPropertyObject;
-using Property::TENotificationType;
+using namespace Property;
 
 const TCRecordID NO_RECORD;
 const std::string SESSION;

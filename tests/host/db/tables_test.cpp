@@ -327,10 +327,7 @@ TEST_F(TablesTest, OwnKeynodeIsRememberedUntilItsRowGoesAndWeekProgramNamesAreTr
     EXPECT_TRUE(System::TCDBWeekPrograms::GetTranslatedName(row).IsNull());
 }
 
-using Event::ReadEvents;
-using Event::TCClientEvent;
-using Event::TCClientEventDetails;
-using Event::TCEventRecord;
+using namespace Event;
 using EventLogTest = HostDatabaseTest;
 constexpr int ALL = 1000000;
 
