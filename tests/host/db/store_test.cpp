@@ -134,24 +134,14 @@ TEST_F(IteratorTest, MisuseChangedKeysAndDeletedRowsFailDeletesCountAndCascade) 
     EXPECT_EQ(widgets.DeleteWhere(Widgets::ID == a), 0);
 }
 
-// Five widgets a..e with sizes 1, 2, 3, null, 5.
-class WhereTest : public DatabaseTest {
-protected:
-    void SetUp() override {
-        DatabaseTest::SetUp();
-        m_A = AddWidget("a", 1);
-        m_B = AddWidget("b", 2);
-        m_C = AddWidget("c", 3);
-        m_D = AddWidget("d");
-        m_E = AddWidget("e", 5);
-    }
-    int64_t m_A = 0, m_B = 0, m_C = 0, m_D = 0, m_E = 0;
-};
+using WhereTest = DatabaseTest; // five widgets a..e with sizes 1, 2, 3, null, 5
 
 TEST_F(WhereTest, ConditionsSelectTheRightRowsOrdersAndPages) {
+    const int64_t idA = AddWidget("a", 1), idB = AddWidget("b", 2), idC = AddWidget("c", 3),
+                  idD = AddWidget("d"), idE = AddWidget("e", 5);
     const TCDBParam null;
-    const std::set<TCRecordID> ac{TCRecordID(m_A), TCRecordID(m_C), TCRecordID()}, none;
-    std::set<TCRecordID> many{TCRecordID(m_B), TCRecordID(m_E)};
+    const std::set<TCRecordID> ac{TCRecordID(idA), TCRecordID(idC), TCRecordID()}, none;
+    std::set<TCRecordID> many{TCRecordID(idB), TCRecordID(idE)};
     for (int64_t id = 1000; id < 1300; ++id)
         many.insert(TCRecordID(id));
     TCDBWhere appended = Widgets::SIZE >= 2 || Widgets::SIZE.IsNull();
@@ -163,10 +153,10 @@ TEST_F(WhereTest, ConditionsSelectTheRightRowsOrdersAndPages) {
     EXPECT_TRUE(key.IsAlwaysTrue());
     EXPECT_TRUE(DB::Brackets(TCDBWhere()).IsEmpty());
     DB::TCDBBasicTable parts(Parts::SPEC);
-    AddPart(m_A, "x");
-    AddPart(m_C, "x");
-    AddPart(m_C, "y");
-    AddPart(m_E, "y");
+    AddPart(idA, "x");
+    AddPart(idC, "x");
+    AddPart(idC, "y");
+    AddPart(idE, "y");
     const Names_t all{"a", "b", "c", "d", "e"};
     const struct {
         const char* what;
@@ -233,7 +223,7 @@ TEST_F(WhereTest, ConditionsSelectTheRightRowsOrdersAndPages) {
     EXPECT_EQ(widgets.SelectCount("*", Widgets::SIZE > 1), 3);
     EXPECT_EQ(widgets.SelectCount("*", key), 5);
     EXPECT_EQ(widgets.SelectCount("*", key && Widgets::SIZE.IsNull()), 1);
-    EXPECT_EQ(Names(widgets.SelectPrimary(TCRecordID(m_D))), (Names_t{"d"}));
+    EXPECT_EQ(Names(widgets.SelectPrimary(TCRecordID(idD))), (Names_t{"d"}));
     EXPECT_TRUE(widgets.SelectPrimary(TCRecordID()).IsEnd());
     EXPECT_EQ(widgets.SelectAll().get_RowCount(), 5u);
 
@@ -258,45 +248,36 @@ TEST_F(WhereTest, ConditionsSelectTheRightRowsOrdersAndPages) {
     EXPECT_EQ((TCDBOrder() + TCDBOrder(Widgets::NAME)).get_Sql(), TCDBOrder(Widgets::NAME).get_Sql());
 }
 
-class RightsTest : public DatabaseTest {
-protected:
-    void SetUp() override {
-        DatabaseTest::SetUp();
-        m_A = TCRecordID(AddWidget("a"));
-        m_B = TCRecordID(AddWidget("b"));
-        m_C = TCRecordID(AddWidget("c"));
-        DB::GrantRecordRight(m_User, WIDGETS_TABLE_ID, m_A, DB::RECORD_RIGHT_SEE);
-        DB::GrantRecordRight(m_User, WIDGETS_TABLE_ID, m_B, DB::RECORD_RIGHT_CHANGE);
-    }
-    Names_t Visible(const TCRecordID& user, int level, const TCDBWhere& where = TCDBWhere()) {
-        DB::TCDBBasicTable widgets(Widgets::SPEC);
-        widgets.SetFilterByUserRights(user, level);
-        return Names(widgets.Select("*", where, DB::TCDBOrder(Widgets::NAME)));
-    }
-    const TCRecordID m_User{7};
-    TCRecordID m_A, m_B, m_C;
-};
+using RightsTest = DatabaseTest;
 
 TEST_F(RightsTest, RightsGoWithTheirRowsGrantReplacesRevokeRemovesAndBadGrantsFail) {
-    const TCRecordID part(AddPart(m_A.get_ID(), "p"));
-    DB::GrantRecordRight(m_User, PARTS_TABLE_ID, part, DB::RECORD_RIGHT_SEE);
+    const TCRecordID user(7), a(AddWidget("a")), b(AddWidget("b")), c(AddWidget("c"));
+    DB::GrantRecordRight(user, WIDGETS_TABLE_ID, a, DB::RECORD_RIGHT_SEE);
+    DB::GrantRecordRight(user, WIDGETS_TABLE_ID, b, DB::RECORD_RIGHT_CHANGE);
+    const auto visible = [](const TCRecordID& user, int level) {
+        DB::TCDBBasicTable widgets(Widgets::SPEC);
+        widgets.SetFilterByUserRights(user, level);
+        return Names(widgets.Select("*", TCDBWhere(), DB::TCDBOrder(Widgets::NAME)));
+    };
+    const TCRecordID part(AddPart(a.get_ID(), "p"));
+    DB::GrantRecordRight(user, PARTS_TABLE_ID, part, DB::RECORD_RIGHT_SEE);
     ASSERT_EQ(CountRows(UserRecordRights::SPEC), 3);
-    DB::TCDBBasicTable(Widgets::SPEC).DeleteWhere(Widgets::ID == m_A);
+    DB::TCDBBasicTable(Widgets::SPEC).DeleteWhere(Widgets::ID == a);
     EXPECT_EQ(CountRows(UserRecordRights::SPEC), 1) << "the part went with its widget";
-    EXPECT_EQ(CountRows(UserRecordRights::SPEC, UserRecordRights::RECORD_ID == m_B), 1);
+    EXPECT_EQ(CountRows(UserRecordRights::SPEC, UserRecordRights::RECORD_ID == b), 1);
 
-    DB::GrantRecordRight(m_User, WIDGETS_TABLE_ID, m_C, DB::RECORD_RIGHT_CHANGE);
-    EXPECT_EQ(Visible(m_User, DB::RECORD_RIGHT_CHANGE), (Names_t{"b", "c"}));
-    DB::GrantRecordRight(m_User, WIDGETS_TABLE_ID, m_C, DB::RECORD_RIGHT_SEE);
-    EXPECT_EQ(Visible(m_User, DB::RECORD_RIGHT_CHANGE), (Names_t{"b"}));
-    DB::RevokeRecordRight(m_User, WIDGETS_TABLE_ID, m_B);
-    EXPECT_EQ(Visible(m_User, DB::RECORD_RIGHT_SEE), (Names_t{"c"}));
-    EXPECT_NO_THROW(DB::RevokeRecordRight(m_User, WIDGETS_TABLE_ID, m_B));
+    DB::GrantRecordRight(user, WIDGETS_TABLE_ID, c, DB::RECORD_RIGHT_CHANGE);
+    EXPECT_EQ(visible(user, DB::RECORD_RIGHT_CHANGE), (Names_t{"b", "c"}));
+    DB::GrantRecordRight(user, WIDGETS_TABLE_ID, c, DB::RECORD_RIGHT_SEE);
+    EXPECT_EQ(visible(user, DB::RECORD_RIGHT_CHANGE), (Names_t{"b"}));
+    DB::RevokeRecordRight(user, WIDGETS_TABLE_ID, b);
+    EXPECT_EQ(visible(user, DB::RECORD_RIGHT_SEE), (Names_t{"c"}));
+    EXPECT_NO_THROW(DB::RevokeRecordRight(user, WIDGETS_TABLE_ID, b));
 
-    EXPECT_THROW(DB::GrantRecordRight(m_User, WIDGETS_TABLE_ID, TCRecordID(9999), 1), TCException);
-    EXPECT_THROW(DB::GrantRecordRight(m_User, 12345, m_C, 1), TCException);
-    EXPECT_THROW(DB::GrantRecordRight(m_User, WIDGETS_TABLE_ID, m_C, 0), TCException);
-    EXPECT_THROW(DB::GrantRecordRight(TCRecordID(), WIDGETS_TABLE_ID, m_C, 1), TCException);
+    EXPECT_THROW(DB::GrantRecordRight(user, WIDGETS_TABLE_ID, TCRecordID(9999), 1), TCException);
+    EXPECT_THROW(DB::GrantRecordRight(user, 12345, c, 1), TCException);
+    EXPECT_THROW(DB::GrantRecordRight(user, WIDGETS_TABLE_ID, c, 0), TCException);
+    EXPECT_THROW(DB::GrantRecordRight(TCRecordID(), WIDGETS_TABLE_ID, c, 1), TCException);
 }
 
 // A widget, or a part of `widget` when one is given.
@@ -638,8 +619,9 @@ TEST_F(TransactionTest, WritersQueueInArrivalOrderBehindAnotherProcess) {
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        char go = 0;
+        char go = 0; // once to open, when this process has opened, and once to commit
         try {
+            if (read(release[0], &go, 1) != 1) _exit(2);
             DB::TCDatabase::OpenWithMigrations(DatabasePath(), Migrations(), Tables());
             DB::TCDBTransaction holder;
             holder.Begin();
@@ -654,6 +636,7 @@ TEST_F(TransactionTest, WritersQueueInArrivalOrderBehindAnotherProcess) {
     close(locked[1]); // a child that dies early ends the read below
     DB::TCDatabase::OpenWithMigrations(DatabasePath(), Migrations(), Tables());
     char byte = 0;
+    ASSERT_EQ(write(release[1], "1", 1), 1);
     ASSERT_EQ(read(locked[0], &byte, 1), 1) << "the child did not take the lock";
     std::atomic<int> failures{0};
     std::vector<std::thread> writers;
