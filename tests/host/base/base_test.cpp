@@ -135,8 +135,7 @@ TEST(Base64, KnownVectorsLenientInputBinaryRoundTripAndInvalidText) {
 
 namespace {
 
-// Collects the debug lines (the output lock serialises calls of the sink); each test starts with
-// everything off and ends back on stderr.
+// Collects the debug lines (the output lock serialises the sink's calls); starts all off, ends on stderr.
 class DebugOutputTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -271,8 +270,7 @@ TEST(NetworkInterfaces, LoopbackDefaultUnknownInterfacesAndMACAddressTexts) {
     EXPECT_TRUE(TCMACAddress().IsNull());
 }
 
-// Execute waits once on the thread's events; Shutdown records that it ran. Log is read after Stop, which
-// joins the thread.
+// Execute waits once on the thread's events; Shutdown records that it ran. Log is read after Stop (a join).
 class SingleWaitThread : public TCThread {
 public:
     ~SingleWaitThread() override { Stop(); }
@@ -395,9 +393,6 @@ TEST(Threads, WaitObjectsOrderAndUnregisterEventsWakeRunningThreadsSyncPrimitive
 }
 
 TEST(Translate, MarkersAndPlaceholders) {
-    Strings ten;
-    for (int i = 1; i <= 10; ++i)
-        ten.push_back("a" + std::to_string(i));
     const struct {
         std::string text;
         Strings args;
@@ -408,7 +403,7 @@ TEST(Translate, MarkersAndPlaceholders) {
         {"_t_", {}, ""},
         {"", {}, ""},
         {"_t_{%2} before {%1}, {%1} again", {"one", "two"}, "two before one, one again"},
-        {"{%10}|{%1}", ten, "a10|a1"},
+        {"{%10}|{%1}", {"a1", "a2", "a3", "a4", "a5", "a6", "a7", "a8", "a9", "a10"}, "a10|a1"},
         {"{%1} and {%3}", {"x"}, "x and {%3}"},
         {"{%0} {%} {%a} {%1", {"x"}, "{%0} {%} {%a} {%1"},
         {"{{%1}}", {"x"}, "{x}"},

@@ -317,14 +317,13 @@ TEST_F(TablesTest, OwnKeynodeIsRememberedUntilItsRowGoesAndWeekProgramNamesAreTr
     System::TCDBKeynodes::set_OwnID(TCRecordID());
     EXPECT_TRUE(System::TCDBKeynodes::get_OwnID(false).IsNull());
 
-    const TCRecordID key =
-        Insert(Table_CommonWeekPrograms::SPEC, {{&Table_CommonWeekPrograms::NAME, "_t_Always"}});
-    const TCRecordID none =
-        Insert(Table_CommonWeekPrograms::SPEC, {{&Table_CommonWeekPrograms::NAME, TCDBParam()}});
-    DB::TCDBIterator row = System::TCDBWeekPrograms().SelectPrimary(key);
-    EXPECT_EQ(System::TCDBWeekPrograms::GetTranslatedName(row), TCNullTypes<std::string>("Always"));
-    row = System::TCDBWeekPrograms().SelectPrimary(none);
-    EXPECT_TRUE(System::TCDBWeekPrograms::GetTranslatedName(row).IsNull());
+    const auto translated = [this](const TCDBParam& name) {
+        DB::TCDBIterator row = System::TCDBWeekPrograms().SelectPrimary(
+            Insert(Table_CommonWeekPrograms::SPEC, {{&Table_CommonWeekPrograms::NAME, name}}));
+        return System::TCDBWeekPrograms::GetTranslatedName(row);
+    };
+    EXPECT_EQ(translated("_t_Always"), TCNullTypes<std::string>("Always"));
+    EXPECT_TRUE(translated(TCDBParam()).IsNull());
 }
 
 using namespace Event;
@@ -335,7 +334,7 @@ TCClientEventDetails TextDetail(int detailID, const std::string& text) {
     return TCClientEventDetails(detailID).set_Value(text);
 }
 
-TEST_F(EventLogTest, EventIsWrittenWhenItGoesWithItsDetailsInOrderAndTextsWhole) {
+TEST_F(EventLogTest, EventIsWrittenWhenItGoesWithItsDetailsInOrderAndTextsWholeIDsAscendReadsPage) {
     const int64_t before = TCUTCTime::Now().get_Seconds();
     const std::string longText = std::string(2999, 'y') + "z";
     {
@@ -380,9 +379,8 @@ TEST_F(EventLogTest, EventIsWrittenWhenItGoesWithItsDetailsInOrderAndTextsWhole)
                                         std::to_string(AccessEvent::Member_DoorID.ID) + " null 4001/12",
                                         text(KeynodeWebApi::Member_InternalError, std::string(1024, 'x')),
                                         text(KeynodeWebApi::Member_UserErrorDetails, longText)}));
-}
 
-TEST_F(EventLogTest, IDsAscendInWritingOrderAndReadEventsPages) {
+    // IDs ascend in writing order; ReadEvents pages.
     std::vector<int64_t> written;
     for (int i = 0; i < 5; ++i) {
         TCClientEvent event(KeynodeWebApi::Type_ConnectionFailed);
@@ -390,10 +388,9 @@ TEST_F(EventLogTest, IDsAscendInWritingOrderAndReadEventsPages) {
         written.push_back(event.Write().get_ID());
         EXPECT_EQ(event.Write().get_ID(), written.back()) << "written once; the destructor adds nothing";
     }
-    const auto firstTwo = ReadEvents(0, 2);
+    const auto firstTwo = ReadEvents(e.ID, 2);
     ASSERT_EQ(firstTwo.size(), 2u);
-    EXPECT_EQ(firstTwo[0].ID, written[0]);
-    EXPECT_EQ(firstTwo[1].ID, written[1]);
+    EXPECT_EQ(std::make_pair(firstTwo[0].ID, firstTwo[1].ID), std::make_pair(written[0], written[1]));
     const auto rest = ReadEvents(firstTwo[1].ID, ALL);
     ASSERT_EQ(rest.size(), 3u);
     for (size_t i = 0; i < rest.size(); ++i) {

@@ -15,7 +15,6 @@
 #include <mutex>
 #include <openssl/pem.h>
 #include <openssl/x509.h>
-#include <sys/stat.h>
 #include <thread>
 #include <vector>
 
@@ -380,9 +379,8 @@ TEST_F(ServerTest, HttpsWithACertificateGeneratedOnceWithAPrivateKeyFile) {
     EXPECT_THROW(start(), std::runtime_error) << "no certificate yet";
 
     ASSERT_TRUE(Web::ensureSelfSignedCertificate(certificateFile, keyFile));
-    struct stat keyInfo {};
-    ASSERT_EQ(::stat(keyFile.c_str(), &keyInfo), 0);
-    EXPECT_EQ(keyInfo.st_mode & 0777, 0600u);
+    EXPECT_EQ(std::filesystem::status(keyFile).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(certificateFile.c_str(), "r"), &std::fclose);
     ASSERT_TRUE(file);
     std::unique_ptr<X509, void (*)(X509*)> certificate(PEM_read_X509(file.get(), nullptr, nullptr, nullptr),

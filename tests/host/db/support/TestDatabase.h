@@ -1,10 +1,6 @@
 #pragma once
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <string>
-#include <vector>
-
 #include "DB/TCDBBasicTable.h"
 #include "DB/TCDatabase.h"
 #include "host/base/support/TempDir.h"
