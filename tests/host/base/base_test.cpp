@@ -59,42 +59,17 @@ TEST(ConfigurationFile, ParsesKeysValuesAndCommentsBelowTheHostRootAndNeedsARead
 }
 
 TEST(ToInt, AcceptsOnlyWholeDecimalNumbersInRange) {
-    EXPECT_EQ(ToInt("0"), 0);
-    EXPECT_EQ(ToInt("-0", 9), 0);
-    EXPECT_EQ(ToInt("+15"), 15);
-    EXPECT_EQ(ToInt("007"), 7);
-    EXPECT_EQ(ToInt("2147483647"), INT_MAX);
-    EXPECT_EQ(ToInt("-2147483648"), INT_MIN);
+    for (const auto& [text, value] : std::vector<std::pair<const char*, int>>{
+             {"0", 0}, {"-0", 0}, {"+15", 15}, {"007", 7}, {"2147483647", INT_MAX}, {"-2147483648", INT_MIN}})
+        EXPECT_EQ(ToInt(text, 9), value) << text;
     for (const char* text : {"", " 1", "1 ", "1a", "0x10", "1.0", "+-1", "-+1", "++1", "-", "+", "2147483648",
                              "-2147483649", "99999999999999999999"})
         EXPECT_EQ(ToInt(text, -7), -7) << '"' << text << '"';
 }
 
-namespace {
-
+constexpr auto Verify = TCCryptoUtil::DBWebUser_VerifyPassword;
 std::string CheapHash(const std::string& password) {
     return TCCryptoUtil::DBWebUser_HashPassword(password, TCPasswordHashCost::Minimal());
-}
-
-bool Verify(const std::string& password, const std::string& hash) {
-    return TCCryptoUtil::DBWebUser_VerifyPassword(password, hash);
-}
-
-} // namespace
-
-TEST(PasswordHash, StoredCostIsArgon2idAndOnlyCostlierHashesNeedRehashing) {
-    const std::string hash = TCCryptoUtil::DBWebUser_HashPassword("correct horse");
-    EXPECT_EQ(hash.rfind("$argon2id$", 0), 0u) << hash;
-    EXPECT_NE(hash.find("m=19456,t=2"), std::string::npos) << hash;
-    EXPECT_TRUE(Verify("correct horse", hash));
-    EXPECT_FALSE(Verify("correct horse ", hash));
-    // Older releases stored hashes at 64 MiB; those keep verifying with their own parameters.
-    const std::string older = TCCryptoUtil::DBWebUser_HashPassword("pw", {2, 64 * 1024 * 1024});
-    EXPECT_TRUE(Verify("pw", older));
-    const std::pair<std::string, bool> cases[] = {
-        {older, true}, {hash, false}, {CheapHash("pw"), false}, {"", false}, {"$argon2id$v=19$m=x", false}};
-    for (const auto& [stored, needsRehash] : cases)
-        EXPECT_EQ(TCCryptoUtil::DBWebUser_NeedsRehash(stored), needsRehash) << stored;
 }
 
 TEST(PasswordHash, MalformedHashesFailAndTheCacheNeverServesAnotherPairing) {
@@ -113,9 +88,12 @@ TEST(PasswordHash, MalformedHashesFailAndTheCacheNeverServesAnotherPairing) {
     EXPECT_TRUE(Verify("secret", hash));
     // Moving a character from the password's start to the hash's end keeps the concatenation the same.
     EXPECT_FALSE(Verify("ecret", hash + "s"));
+    // Only hashes costlier than the stored cost need rehashing (the login test rehashes an older one).
+    for (const std::string& stored : {hash, std::string(), std::string("$argon2id$v=19$m=x")})
+        EXPECT_FALSE(TCCryptoUtil::DBWebUser_NeedsRehash(stored)) << stored;
 }
 
-TEST(Base64, KnownVectorsLenientInputAndBinaryRoundTrip) {
+TEST(Base64, KnownVectorsLenientInputBinaryRoundTripAndInvalidText) {
     const std::pair<std::string, std::string> vectors[] = {
         {"", ""}, {"f", "Zg=="}, {"fo", "Zm8="}, {"foobar", "Zm9vYmFy"}, {"\xfb\xff", "+/8="}};
     for (const auto& [plain, encoded] : vectors) {
@@ -139,9 +117,8 @@ TEST(Base64, KnownVectorsLenientInputAndBinaryRoundTrip) {
     ASSERT_TRUE(TCBase64Coder::Decode(TCBase64Coder::Encode(bytes.data(), bytes.size()), out));
     EXPECT_EQ(out.size(), bytes.size());
     EXPECT_EQ(out.AsString(), bytes);
-}
 
-TEST(Base64, RejectsInvalidTextAndStreamsAreReadFromTheStart) {
+    // Invalid text; streams are read from the start.
     for (const char* text : {"Zm9v!", "Z", "Zm8==", "Zg=", "Zm8=Zm8=", "=Zm8", "Zm-_"}) {
         EXPECT_THROW(TCCryptoUtil::Base64Decode(text), TCException) << text;
         Accessories::TCBinaryStream out(text, 2);
@@ -158,8 +135,7 @@ TEST(Base64, RejectsInvalidTextAndStreamsAreReadFromTheStart) {
 
 namespace {
 
-// Collects the debug lines (the output lock serialises calls of the sink); each test starts with
-// everything off and ends back on stderr.
+// Collects the debug lines (the output lock serialises the sink's calls); starts all off, ends on stderr.
 class DebugOutputTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -175,9 +151,7 @@ protected:
 
 const TCDebugCategory kHighCategory{200, "HIGH"};
 
-} // namespace
-
-TEST_F(DebugOutputTest, LevelsSwitchOneByOneOrFromText) {
+TEST_F(DebugOutputTest, LevelsSwitchOneByOneOrFromTextAndLinesAreWrittenWholeOnlyWhenOn) {
     SetDebugLevel(DEBUG_WEBAPI, true);
     EXPECT_TRUE(IsDebugLevel(DEBUG_WEBAPI));
     EXPECT_FALSE(IsDebugLevel(DEBUG_COMMON));
@@ -202,9 +176,8 @@ TEST_F(DebugOutputTest, LevelsSwitchOneByOneOrFromText) {
     EXPECT_FALSE(IsDebugLevel(negative));
     SetDebugLevelsFromText("");
     EXPECT_FALSE(IsDebugLevel(DEBUG_COMMON));
-}
 
-TEST_F(DebugOutputTest, WritesWholeFormattedLinesOnlyWhenOnFromManyThreads) {
+    // Whole formatted lines, only when on, from many threads.
     SendDebugOutput(DEBUG_WEBAPI, "dropped %d", 1);
     EXPECT_TRUE(m_Lines.empty());
     SetDebugLevel(DEBUG_WEBAPI, true);
@@ -259,7 +232,7 @@ TEST(Exception, TextNamesFileLineAndMessageAndAssertionsTheirExpression) {
     }
 }
 
-TEST(NetworkInterfaces, LoopbackDefaultAndUnknownInterfaces) {
+TEST(NetworkInterfaces, LoopbackDefaultUnknownInterfacesAndMACAddressTexts) {
     EXPECT_EQ(TCIPNetworkInterfaceSettings::GetIPAddress("lo").get_AsString(), "127.0.0.1");
     const TCIPNetworkSettings lo = TCIPNetworkInterfaceSettings::GetInterfaceSettings("lo");
     EXPECT_EQ(lo.InterfaceName, "lo");
@@ -281,10 +254,8 @@ TEST(NetworkInterfaces, LoopbackDefaultAndUnknownInterfaces) {
     EXPECT_FALSE(mac.Own("nosuchif0"));
     EXPECT_TRUE(mac.IsNull());
     EXPECT_FALSE(mac.Own("../lo"));
-}
 
-TEST(MACAddress, ParsesAllSeparatorStylesAndKeepsItsValueOnMalformedText) {
-    TCMACAddress mac;
+    // MAC addresses parse in all separator styles and keep their value on malformed text.
     for (const char* text : {"00:1A:2b:3c:4D:ff", "00-1a-2B-3c-4d-FF", "001a2b3c4dff"}) {
         ASSERT_TRUE(mac.Parse(text)) << text;
         EXPECT_EQ(mac.get_AsString(), "00:1a:2b:3c:4d:ff") << text;
@@ -299,10 +270,7 @@ TEST(MACAddress, ParsesAllSeparatorStylesAndKeepsItsValueOnMalformedText) {
     EXPECT_TRUE(TCMACAddress().IsNull());
 }
 
-namespace {
-
-// Execute waits once on the thread's events; Shutdown records that it ran. Log is read after Stop, which
-// joins the thread.
+// Execute waits once on the thread's events; Shutdown records that it ran. Log is read after Stop (a join).
 class SingleWaitThread : public TCThread {
 public:
     ~SingleWaitThread() override { Stop(); }
@@ -321,10 +289,8 @@ protected:
 
 constexpr int kLongWaitMs = 30000; // only reached if a wake-up is lost
 
-} // namespace
-
 // WaitObjects driven from the test thread itself, without starting the thread.
-TEST(WaitObjects, LowestSignalledIndexFirstReusedIndexReplacesDestroyedEventsUnregister) {
+TEST(Threads, WaitObjectsOrderAndUnregisterEventsWakeRunningThreadsSyncPrimitivesWork) {
     SingleWaitThread thread;
     TCSignalEventObject first, second;
     thread.AddWait(2, second);
@@ -358,9 +324,8 @@ TEST(WaitObjects, LowestSignalledIndexFirstReusedIndexReplacesDestroyedEventsUnr
     replacement.Signal();
     EXPECT_EQ(thread.WaitObjects(-1), TCBasicThread::WAIT_TIMEOUT) << "at once after Stop, signals pending";
     EXPECT_TRUE(thread.IsTerminated());
-}
 
-TEST(BasicThread, EventOrStopWakesTheRunningThreadAndShutdownFollowsExecute) {
+    // An event or Stop wakes the running thread; Shutdown follows Execute.
     for (const int index : {3, -1}) {
         SCOPED_TRACE(index);
         SingleWaitThread thread;
@@ -385,9 +350,8 @@ TEST(BasicThread, EventOrStopWakesTheRunningThreadAndShutdownFollowsExecute) {
     EXPECT_FALSE(restarted.IsTerminated());
     restarted.Stop();
     EXPECT_EQ(restarted.Log.size(), 4u);
-}
 
-TEST(SyncPrimitives, AutoResetEventRecursiveCriticalSectionAndTickCounter) {
+    // Auto-reset event, recursive critical section, tick counter.
     TCSignalEventObject event;
     EXPECT_FALSE(event.IsSignaled());
     event.Signal();
@@ -429,9 +393,6 @@ TEST(SyncPrimitives, AutoResetEventRecursiveCriticalSectionAndTickCounter) {
 }
 
 TEST(Translate, MarkersAndPlaceholders) {
-    Strings ten;
-    for (int i = 1; i <= 10; ++i)
-        ten.push_back("a" + std::to_string(i));
     const struct {
         std::string text;
         Strings args;
@@ -442,7 +403,7 @@ TEST(Translate, MarkersAndPlaceholders) {
         {"_t_", {}, ""},
         {"", {}, ""},
         {"_t_{%2} before {%1}, {%1} again", {"one", "two"}, "two before one, one again"},
-        {"{%10}|{%1}", ten, "a10|a1"},
+        {"{%10}|{%1}", {"a1", "a2", "a3", "a4", "a5", "a6", "a7", "a8", "a9", "a10"}, "a10|a1"},
         {"{%1} and {%3}", {"x"}, "x and {%3}"},
         {"{%0} {%} {%a} {%1", {"x"}, "{%0} {%} {%a} {%1"},
         {"{{%1}}", {"x"}, "{x}"},
@@ -480,3 +441,5 @@ TEST(UTCTime, KnownInstantsDaysBeforeTheEpochAndImpossibleDates) {
             << t[0] << '-' << t[1];
     EXPECT_NO_THROW(TCUTCTime::FromYMDHMS(2000, 2, 29, 23, 59, 59));
 }
+
+} // namespace

@@ -8,15 +8,11 @@
 #include "TestDatabase.h"
 
 #include <atomic>
-#include <fstream>
 #include <functional>
 #include <future>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
-
-extern char** environ;
 
 using Accessories::TCNullTypes;
 using Accessories::TCRecordID;
@@ -47,8 +43,6 @@ std::string NameOf(int64_t id) {
     auto row = DB::TCDBBasicTable(Widgets::SPEC).SelectPrimary(TCRecordID(id));
     return row.IsEnd() ? std::string("gone") : row.Field(Widgets::NAME).get_AsString();
 }
-
-} // namespace
 
 using IteratorTest = DatabaseTest;
 
@@ -140,24 +134,14 @@ TEST_F(IteratorTest, MisuseChangedKeysAndDeletedRowsFailDeletesCountAndCascade) 
     EXPECT_EQ(widgets.DeleteWhere(Widgets::ID == a), 0);
 }
 
-// Five widgets a..e with sizes 1, 2, 3, null, 5.
-class WhereTest : public DatabaseTest {
-protected:
-    void SetUp() override {
-        DatabaseTest::SetUp();
-        m_A = AddWidget("a", 1);
-        m_B = AddWidget("b", 2);
-        m_C = AddWidget("c", 3);
-        m_D = AddWidget("d");
-        m_E = AddWidget("e", 5);
-    }
-    int64_t m_A = 0, m_B = 0, m_C = 0, m_D = 0, m_E = 0;
-};
+using WhereTest = DatabaseTest; // five widgets a..e with sizes 1, 2, 3, null, 5
 
-TEST_F(WhereTest, ConditionsSelectTheRightRows) {
+TEST_F(WhereTest, ConditionsSelectTheRightRowsOrdersAndPages) {
+    const int64_t idA = AddWidget("a", 1), idB = AddWidget("b", 2), idC = AddWidget("c", 3),
+                  idD = AddWidget("d"), idE = AddWidget("e", 5);
     const TCDBParam null;
-    const std::set<TCRecordID> ac{TCRecordID(m_A), TCRecordID(m_C), TCRecordID()}, none;
-    std::set<TCRecordID> many{TCRecordID(m_B), TCRecordID(m_E)};
+    const std::set<TCRecordID> ac{TCRecordID(idA), TCRecordID(idC), TCRecordID()}, none;
+    std::set<TCRecordID> many{TCRecordID(idB), TCRecordID(idE)};
     for (int64_t id = 1000; id < 1300; ++id)
         many.insert(TCRecordID(id));
     TCDBWhere appended = Widgets::SIZE >= 2 || Widgets::SIZE.IsNull();
@@ -169,10 +153,10 @@ TEST_F(WhereTest, ConditionsSelectTheRightRows) {
     EXPECT_TRUE(key.IsAlwaysTrue());
     EXPECT_TRUE(DB::Brackets(TCDBWhere()).IsEmpty());
     DB::TCDBBasicTable parts(Parts::SPEC);
-    AddPart(m_A, "x");
-    AddPart(m_C, "x");
-    AddPart(m_C, "y");
-    AddPart(m_E, "y");
+    AddPart(idA, "x");
+    AddPart(idC, "x");
+    AddPart(idC, "y");
+    AddPart(idE, "y");
     const Names_t all{"a", "b", "c", "d", "e"};
     const struct {
         const char* what;
@@ -239,13 +223,11 @@ TEST_F(WhereTest, ConditionsSelectTheRightRows) {
     EXPECT_EQ(widgets.SelectCount("*", Widgets::SIZE > 1), 3);
     EXPECT_EQ(widgets.SelectCount("*", key), 5);
     EXPECT_EQ(widgets.SelectCount("*", key && Widgets::SIZE.IsNull()), 1);
-    EXPECT_EQ(Names(widgets.SelectPrimary(TCRecordID(m_D))), (Names_t{"d"}));
+    EXPECT_EQ(Names(widgets.SelectPrimary(TCRecordID(idD))), (Names_t{"d"}));
     EXPECT_TRUE(widgets.SelectPrimary(TCRecordID()).IsEnd());
     EXPECT_EQ(widgets.SelectAll().get_RowCount(), 5u);
-}
 
-TEST_F(WhereTest, OrdersAndPages) {
-    DB::TCDBBasicTable widgets(Widgets::SPEC);
+    // Orders and pages.
     const TCDBOrder byName(Widgets::NAME);
     EXPECT_EQ(Names(widgets.SelectTop("*", 2, TCDBWhere(), byName)), (Names_t{"a", "b"}));
     EXPECT_EQ(Names(widgets.SelectTop("*", 2, TCDBWhere(), byName, 2)), (Names_t{"c", "d"}));
@@ -266,48 +248,37 @@ TEST_F(WhereTest, OrdersAndPages) {
     EXPECT_EQ((TCDBOrder() + TCDBOrder(Widgets::NAME)).get_Sql(), TCDBOrder(Widgets::NAME).get_Sql());
 }
 
-class RightsTest : public DatabaseTest {
-protected:
-    void SetUp() override {
-        DatabaseTest::SetUp();
-        m_A = TCRecordID(AddWidget("a"));
-        m_B = TCRecordID(AddWidget("b"));
-        m_C = TCRecordID(AddWidget("c"));
-        DB::GrantRecordRight(m_User, WIDGETS_TABLE_ID, m_A, DB::RECORD_RIGHT_SEE);
-        DB::GrantRecordRight(m_User, WIDGETS_TABLE_ID, m_B, DB::RECORD_RIGHT_CHANGE);
-    }
-    Names_t Visible(const TCRecordID& user, int level, const TCDBWhere& where = TCDBWhere()) {
-        DB::TCDBBasicTable widgets(Widgets::SPEC);
-        widgets.SetFilterByUserRights(user, level);
-        return Names(widgets.Select("*", where, DB::TCDBOrder(Widgets::NAME)));
-    }
-    const TCRecordID m_User{7};
-    TCRecordID m_A, m_B, m_C;
-};
+using RightsTest = DatabaseTest;
 
 TEST_F(RightsTest, RightsGoWithTheirRowsGrantReplacesRevokeRemovesAndBadGrantsFail) {
-    const TCRecordID part(AddPart(m_A.get_ID(), "p"));
-    DB::GrantRecordRight(m_User, PARTS_TABLE_ID, part, DB::RECORD_RIGHT_SEE);
+    const TCRecordID user(7), a(AddWidget("a")), b(AddWidget("b")), c(AddWidget("c"));
+    DB::GrantRecordRight(user, WIDGETS_TABLE_ID, a, DB::RECORD_RIGHT_SEE);
+    DB::GrantRecordRight(user, WIDGETS_TABLE_ID, b, DB::RECORD_RIGHT_CHANGE);
+    const auto visible = [](const TCRecordID& user, int level) {
+        DB::TCDBBasicTable widgets(Widgets::SPEC);
+        widgets.SetFilterByUserRights(user, level);
+        return Names(widgets.Select("*", TCDBWhere(), DB::TCDBOrder(Widgets::NAME)));
+    };
+    const TCRecordID part(AddPart(a.get_ID(), "p"));
+    DB::GrantRecordRight(user, PARTS_TABLE_ID, part, DB::RECORD_RIGHT_SEE);
     ASSERT_EQ(CountRows(UserRecordRights::SPEC), 3);
-    DB::TCDBBasicTable(Widgets::SPEC).DeleteWhere(Widgets::ID == m_A);
+    DB::TCDBBasicTable(Widgets::SPEC).DeleteWhere(Widgets::ID == a);
     EXPECT_EQ(CountRows(UserRecordRights::SPEC), 1) << "the part went with its widget";
-    EXPECT_EQ(CountRows(UserRecordRights::SPEC, UserRecordRights::RECORD_ID == m_B), 1);
+    EXPECT_EQ(CountRows(UserRecordRights::SPEC, UserRecordRights::RECORD_ID == b), 1);
 
-    DB::GrantRecordRight(m_User, WIDGETS_TABLE_ID, m_C, DB::RECORD_RIGHT_CHANGE);
-    EXPECT_EQ(Visible(m_User, DB::RECORD_RIGHT_CHANGE), (Names_t{"b", "c"}));
-    DB::GrantRecordRight(m_User, WIDGETS_TABLE_ID, m_C, DB::RECORD_RIGHT_SEE);
-    EXPECT_EQ(Visible(m_User, DB::RECORD_RIGHT_CHANGE), (Names_t{"b"}));
-    DB::RevokeRecordRight(m_User, WIDGETS_TABLE_ID, m_B);
-    EXPECT_EQ(Visible(m_User, DB::RECORD_RIGHT_SEE), (Names_t{"c"}));
-    EXPECT_NO_THROW(DB::RevokeRecordRight(m_User, WIDGETS_TABLE_ID, m_B));
+    DB::GrantRecordRight(user, WIDGETS_TABLE_ID, c, DB::RECORD_RIGHT_CHANGE);
+    EXPECT_EQ(visible(user, DB::RECORD_RIGHT_CHANGE), (Names_t{"b", "c"}));
+    DB::GrantRecordRight(user, WIDGETS_TABLE_ID, c, DB::RECORD_RIGHT_SEE);
+    EXPECT_EQ(visible(user, DB::RECORD_RIGHT_CHANGE), (Names_t{"b"}));
+    DB::RevokeRecordRight(user, WIDGETS_TABLE_ID, b);
+    EXPECT_EQ(visible(user, DB::RECORD_RIGHT_SEE), (Names_t{"c"}));
+    EXPECT_NO_THROW(DB::RevokeRecordRight(user, WIDGETS_TABLE_ID, b));
 
-    EXPECT_THROW(DB::GrantRecordRight(m_User, WIDGETS_TABLE_ID, TCRecordID(9999), 1), TCException);
-    EXPECT_THROW(DB::GrantRecordRight(m_User, 12345, m_C, 1), TCException);
-    EXPECT_THROW(DB::GrantRecordRight(m_User, WIDGETS_TABLE_ID, m_C, 0), TCException);
-    EXPECT_THROW(DB::GrantRecordRight(TCRecordID(), WIDGETS_TABLE_ID, m_C, 1), TCException);
+    EXPECT_THROW(DB::GrantRecordRight(user, WIDGETS_TABLE_ID, TCRecordID(9999), 1), TCException);
+    EXPECT_THROW(DB::GrantRecordRight(user, 12345, c, 1), TCException);
+    EXPECT_THROW(DB::GrantRecordRight(user, WIDGETS_TABLE_ID, c, 0), TCException);
+    EXPECT_THROW(DB::GrantRecordRight(TCRecordID(), WIDGETS_TABLE_ID, c, 1), TCException);
 }
-
-namespace {
 
 // A widget, or a part of `widget` when one is given.
 int64_t AddWithExternalID(const std::string& externalID, const std::string& name, int64_t widget = 0) {
@@ -322,8 +293,6 @@ int64_t AddWithExternalID(const std::string& externalID, const std::string& name
     EXPECT_EQ(row.get_ExternalID().get_Value(""), externalID);
     return row.get_ID().get_ID();
 }
-
-} // namespace
 
 using ExternalIDTest = DatabaseTest;
 
@@ -409,7 +378,7 @@ TEST_F(SchemaTest, FailedMigrationChangesNothingAndErrorsNameTheSqlButNotTheValu
 
 using TransactionTest = DatabaseTest;
 
-TEST_F(TransactionTest, CommitKeepsRollbackAndDestructorDiscard) {
+TEST_F(TransactionTest, CommitKeepsRollbackAndDestructorDiscardNestedOnesAreSavepoints) {
     DB::TCDBTransaction kept;
     kept.Begin();
     AddWidget("kept");
@@ -429,9 +398,9 @@ TEST_F(TransactionTest, CommitKeepsRollbackAndDestructorDiscard) {
     }
     AddWidget("after"); // the connection is usable again
     EXPECT_EQ(WidgetNames(), (Names_t{"after", "kept"}));
-}
+    DB::TCDBBasicTable(Widgets::SPEC).DeleteWhere(TCDBWhere());
 
-TEST_F(TransactionTest, NestedTransactionsAreSavepoints) {
+    // Nested transactions are savepoints.
     DB::TCDBTransaction outer;
     outer.Begin();
     AddWidget("a");
@@ -447,7 +416,6 @@ TEST_F(TransactionTest, NestedTransactionsAreSavepoints) {
     outer.Commit();
     EXPECT_EQ(WidgetNames(), (Names_t{"a", "c"}));
 
-    DB::TCDBTransaction undone;
     undone.Begin();
     {
         DB::TCDBTransaction inner;
@@ -459,40 +427,9 @@ TEST_F(TransactionTest, NestedTransactionsAreSavepoints) {
     EXPECT_EQ(WidgetNames(), (Names_t{"a", "c"})) << "a committed savepoint goes with its outer transaction";
 }
 
-TEST_F(TransactionTest, OtherThreadsSeeOnlyCommittedRowsAndABusyDatabaseIsReportedAfterTheTimeOut) {
-    const auto countElsewhere = [] {
-        return std::async(std::launch::async, [] { return CountRows(Widgets::SPEC); }).get();
-    };
-    {
-        DB::TCDBTransaction transaction;
-        transaction.Begin();
-        AddWidget("pending");
-        EXPECT_EQ(countElsewhere(), 0);
-        transaction.Commit();
-        EXPECT_EQ(countElsewhere(), 1);
-    }
-    std::promise<void> locked, release;
-    std::thread holder([&] {
-        DB::TCDBTransaction transaction;
-        transaction.Begin();
-        locked.set_value();
-        release.get_future().wait();
-    });
-    locked.get_future().wait();
-    DB::TCDBTransaction waiting(50);
-    const std::string message = MessageOf([&] { waiting.Begin(); });
-    release.set_value();
-    holder.join();
-    EXPECT_EQ(message.rfind("database is busy", 0), 0u) << message;
-    EXPECT_FALSE(waiting.IsActive());
-    waiting.Begin(); // free again
-    waiting.Commit();
-}
-
-// Inside a read scope the thread's reads share one snapshot: what other threads commit meanwhile stays
-// out of sight, rows read by key again are the same rows, and the thread's own writes end the snapshot,
-// so that it reads them back at once. After the scope everything committed is visible.
-TEST_F(TransactionTest, ReadScopeSeesOneSnapshotUntilTheThreadWrites) {
+// A read scope reads one snapshot until the thread's own write; then, and after it, the newest data. Counts
+// and rows read by key inside a transaction are remembered, but never past a write changing them.
+TEST_F(TransactionTest, ReadScopeSeesOneSnapshotUntilTheThreadWritesRememberedReadsFollowOwnWrites) {
     const int64_t id = AddWidget("before");
     const auto renameElsewhere = [id](const std::string& name) {
         std::async(std::launch::async, [id, name] {
@@ -520,13 +457,8 @@ TEST_F(TransactionTest, ReadScopeSeesOneSnapshotUntilTheThreadWrites) {
     }
     EXPECT_EQ(NameOf(id), "again");
     EXPECT_EQ(CountRows(Widgets::SPEC), 4);
-}
 
-// Inside a write transaction, counts and rows read by key are remembered, but never past a write that
-// changes them: the thread's own update, an insert into the counted table, an undone savepoint and a
-// delete with its cascade all show at once.
-TEST_F(TransactionTest, RememberedReadsFollowTheTransactionsOwnWrites) {
-    const int64_t id = AddWidget("first");
+    Rename(id, "first");
     AddPart(id, "p");
     DB::TCDBTransaction transaction;
     transaction.Begin();
@@ -551,13 +483,8 @@ TEST_F(TransactionTest, RememberedReadsFollowTheTransactionsOwnWrites) {
     transaction.Commit();
 }
 
-namespace {
-
 std::string Change(DB::TEDBChangeType type, int table, int64_t id) {
-    const char* name = type == DB::TEDBChangeType::Insert   ? "insert"
-                       : type == DB::TEDBChangeType::Delete ? "delete"
-                                                            : "update";
-    return std::string(name) + " " + std::to_string(table) + "/" + std::to_string(id);
+    return std::to_string(int(type)) + " " + std::to_string(table) + "/" + std::to_string(id);
 }
 
 // Collects the changes delivered to it.
@@ -579,8 +506,6 @@ private:
     DB::TCDatabaseNotificationFunction<ChangeLog> m_Listener;
     Names_t m_Seen;
 };
-
-} // namespace
 
 using NotificationTest = DatabaseTest;
 
@@ -622,100 +547,110 @@ TEST_F(NotificationTest, CommitPublishesEveryChangeInOrderRollbacksNothing) {
         << "the dropped changes stay dropped";
 }
 
-namespace {
-
-constexpr int ROWS_PER_WRITER = 200;
-constexpr const char* CHILD_ENV = "DBCORE_TEST_CHILD_DIR";
-
-// Each row in its own transaction, so that writers interleave commit by commit. Reading before writing,
-// as check-then-insert code does, is what makes a transaction that upgrades its lock late fail.
-int WriteRows(const std::string& prefix) {
-    int failures = 0;
-    for (int i = 0; i < ROWS_PER_WRITER; ++i) {
-        try {
-            DB::TCDBTransaction transaction;
-            transaction.Begin();
-            const std::string name = prefix + std::to_string(i);
-            if (CountRows(Widgets::SPEC, Widgets::NAME == name) != 0) throw std::logic_error("written twice");
-            AddWidget(name);
-            transaction.Commit();
-        } catch (const std::exception& e) {
-            ADD_FAILURE() << prefix << i << ": " << e.what();
-            ++failures;
-        }
+// One widget in a transaction of its own; 1 when that failed. Reading before writing, as check-then-insert
+// code does, is what makes a transaction that upgrades its lock late fail.
+int WriteWidget(const std::string& name) {
+    try {
+        DB::TCDBTransaction transaction;
+        transaction.Begin();
+        if (CountRows(Widgets::SPEC, Widgets::NAME == name) != 0) throw std::logic_error("written twice");
+        AddWidget(name);
+        transaction.Commit();
+        return 0;
+    } catch (const std::exception& e) {
+        ADD_FAILURE() << name << ": " << e.what();
+        return 1;
     }
-    return failures;
 }
 
-} // namespace
+TEST_F(TransactionTest, OtherThreadsSeeOnlyCommittedRowsABusyDatabaseIsReportedFourThreadsLoseNoRows) {
+    const auto countElsewhere = [] {
+        return std::async(std::launch::async, [] { return CountRows(Widgets::SPEC); }).get();
+    };
+    {
+        DB::TCDBTransaction transaction;
+        transaction.Begin();
+        AddWidget("pending");
+        EXPECT_EQ(countElsewhere(), 0);
+        transaction.Commit();
+        EXPECT_EQ(countElsewhere(), 1);
+    }
+    std::promise<void> locked, release;
+    std::thread holder([&] {
+        DB::TCDBTransaction transaction;
+        transaction.Begin();
+        locked.set_value();
+        release.get_future().wait();
+    });
+    locked.get_future().wait();
+    DB::TCDBTransaction waiting(50);
+    const std::string message = MessageOf([&] { waiting.Begin(); });
+    release.set_value();
+    holder.join();
+    EXPECT_EQ(message.rfind("database is busy", 0), 0u) << message;
+    EXPECT_FALSE(waiting.IsActive());
+    waiting.Begin(); // free again
+    waiting.Commit();
 
-TEST_F(TransactionTest, FourThreadsWriteWithoutLosingRows) {
+    // Four threads write without losing rows.
     std::atomic<int> failures{0};
     std::vector<std::thread> writers;
     for (int t = 0; t < 4; ++t)
-        writers.emplace_back([t, &failures] { failures += WriteRows("t" + std::to_string(t) + "-"); });
+        writers.emplace_back([t, &failures] {
+            for (int i = 0; i < 200; ++i) // row by row, so that the writers interleave commit by commit
+                failures += WriteWidget("t" + std::to_string(t) + "-" + std::to_string(i));
+        });
     for (auto& writer : writers)
         writer.join();
     EXPECT_EQ(failures.load(), 0);
-    EXPECT_EQ(CountRows(Widgets::SPEC), 4 * ROWS_PER_WRITER);
+    EXPECT_EQ(CountRows(Widgets::SPEC), 1 + 800);
     for (int t = 0; t < 4; ++t)
         EXPECT_EQ(CountRows(Widgets::SPEC, Widgets::NAME == "t" + std::to_string(t) + "-199"), 1);
 }
 
-// The test re-runs itself with only this test as a second process (the environment variable tells the
-// roles apart and names the directory).
 // While another process holds the database's write lock, the writers of this process wait in the order
 // they came and are then served in that order (SQLite's sleeping retries would let any of them in first).
-TEST(CrossProcess, WritersQueueInArrivalOrderBehindAnotherProcess) {
-    if (const char* childDir = std::getenv(CHILD_ENV)) {
-        const std::string dir = childDir;
-        DB::TCDatabase::OpenWithMigrations(dir + "/shared.db", Migrations(), Tables());
-        DB::TCDBTransaction holder;
-        holder.Begin();
-        std::ofstream(dir + "/child.locked").put('1');
-        while (!std::filesystem::exists(dir + "/release"))
-            usleep(1000);
-        holder.Commit();
-        DB::TCDatabase::Close();
-        return;
+TEST_F(TransactionTest, WritersQueueInArrivalOrderBehindAnotherProcess) {
+    DB::TCDatabase::Close(); // the child must inherit no connection
+    int locked[2], release[2];
+    ASSERT_EQ(pipe(locked), 0);
+    ASSERT_EQ(pipe(release), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        char go = 0; // once to open, when this process has opened, and once to commit
+        try {
+            if (read(release[0], &go, 1) != 1) _exit(2);
+            DB::TCDatabase::OpenWithMigrations(DatabasePath(), Migrations(), Tables());
+            DB::TCDBTransaction holder;
+            holder.Begin();
+            if (write(locked[1], "1", 1) != 1 || read(release[0], &go, 1) != 1) _exit(2);
+            holder.Commit();
+            DB::TCDatabase::Close();
+        } catch (...) {
+            _exit(3);
+        }
+        _exit(0);
     }
-    TempDir dir;
-    DB::TCDatabase::OpenWithMigrations(dir / "shared.db", Migrations(), Tables());
-    std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
-    std::string filter = "--gtest_filter=CrossProcess.WritersQueueInArrivalOrderBehindAnotherProcess";
-    char* argv[] = {self.data(), filter.data(), nullptr};
-    pid_t child = 0;
-    setenv(CHILD_ENV, dir.get_Path().c_str(), 1);
-    const int spawned = posix_spawn(&child, self.c_str(), nullptr, nullptr, argv, environ);
-    unsetenv(CHILD_ENV);
-    ASSERT_EQ(spawned, 0);
-    int status = 0;
-    while (!std::filesystem::exists(dir / "child.locked")) {
-        ASSERT_NE(waitpid(child, &status, WNOHANG), child) << "child ended first, status " << status;
-        usleep(1000);
-    }
+    close(locked[1]); // a child that dies early ends the read below
+    DB::TCDatabase::OpenWithMigrations(DatabasePath(), Migrations(), Tables());
+    char byte = 0;
+    ASSERT_EQ(write(release[1], "1", 1), 1);
+    ASSERT_EQ(read(locked[0], &byte, 1), 1) << "the child did not take the lock";
     std::atomic<int> failures{0};
     std::vector<std::thread> writers;
     for (int w = 0; w < 4; ++w) {
-        writers.emplace_back([w, &failures] {
-            try {
-                DB::TCDBTransaction transaction;
-                transaction.Begin();
-                AddWidget("w" + std::to_string(w));
-                transaction.Commit();
-            } catch (const std::exception& e) {
-                ADD_FAILURE() << "writer " << w << ": " << e.what();
-                ++failures;
-            }
-        });
+        writers.emplace_back([w, &failures] { failures += WriteWidget("w" + std::to_string(w)); });
         usleep(100 * 1000); // each writer is waiting before the next one comes
     }
-    std::ofstream(dir / "release").put('1');
+    EXPECT_EQ(write(release[1], "1", 1), 1);
     for (auto& writer : writers)
         writer.join();
+    int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child status " << status;
     EXPECT_EQ(failures.load(), 0);
     EXPECT_EQ(WidgetNames(DB::TCDBWhere(), DB::TCDBOrder(Widgets::ID)), (Names_t{"w0", "w1", "w2", "w3"}));
-    DB::TCDatabase::Close();
 }
+
+} // namespace

@@ -1,7 +1,5 @@
 #include "TestDatabase.h"
 
-#include "DB/TCDatabase.h"
-
 namespace TestSchema {
 
 using DB::TCDBFieldSpec;
@@ -22,12 +20,6 @@ const TCDBFieldSpec ID("Parts", "ID", TEDBFieldType::RecordID),
     WIDGET("Parts", "WIDGET_ID", TEDBFieldType::RecordID), LABEL("Parts", "LABEL", TEDBFieldType::Text);
 const DB::TCDBTableSpec SPEC{PARTS_TABLE_ID, "Parts", &ID, {&WIDGET, &LABEL}};
 } // namespace Parts
-
-namespace ExternalIDs {
-const TCDBFieldSpec RECORD_ID("ExternalIDs", "RECORD_ID", TEDBFieldType::RecordID),
-    EXTERNAL_ID("ExternalIDs", "EXTERNAL_ID", TEDBFieldType::Text);
-const DB::TCDBTableSpec SPEC{0, "ExternalIDs", &RECORD_ID, {&EXTERNAL_ID}};
-} // namespace ExternalIDs
 
 namespace UserRecordRights {
 const TCDBFieldSpec RECORD_ID("UserRecordRights", "RECORD_ID", TEDBFieldType::RecordID);
@@ -52,18 +44,6 @@ const std::vector<const DB::TCDBTableSpec*>& Tables() {
 }
 
 } // namespace TestSchema
-
-void DatabaseTest::SetUp() {
-    DB::TCDatabase::OpenWithMigrations(DatabasePath(), TestSchema::Migrations(), TestSchema::Tables());
-}
-
-void DatabaseTest::TearDown() {
-    DB::TCDatabase::Close();
-}
-
-void HostDatabaseTest::SetUp() {
-    DB::TCDatabase::Open(DatabasePath());
-}
 
 int64_t AddWidget(const std::string& name, const Accessories::TCNullTypes<int>& size) {
     DB::TCDBAutoObject row;

@@ -1,11 +1,8 @@
 #pragma once
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <string>
-#include <vector>
-
 #include "DB/TCDBBasicTable.h"
+#include "DB/TCDatabase.h"
 #include "host/base/support/TempDir.h"
 
 // A schema of the tests' own, independent of the host's tables: Widgets, and Parts that belong to a
@@ -25,11 +22,7 @@ namespace Parts {
 extern const DB::TCDBFieldSpec ID, WIDGET, LABEL;
 extern const DB::TCDBTableSpec SPEC;
 } // namespace Parts
-// Views of the infrastructure tables, to look at what the database layer stored.
-namespace ExternalIDs {
-extern const DB::TCDBFieldSpec RECORD_ID, EXTERNAL_ID;
-extern const DB::TCDBTableSpec SPEC;
-} // namespace ExternalIDs
+// A view of the rights table, to look at what the database layer stored.
 namespace UserRecordRights {
 extern const DB::TCDBFieldSpec RECORD_ID;
 extern const DB::TCDBTableSpec SPEC;
@@ -43,8 +36,10 @@ const std::vector<const DB::TCDBTableSpec*>& Tables();
 // Each test gets a fresh database file with the test schema, open on the test's thread.
 class DatabaseTest : public testing::Test {
 protected:
-    void SetUp() override;
-    void TearDown() override;
+    void SetUp() override {
+        DB::TCDatabase::OpenWithMigrations(DatabasePath(), TestSchema::Migrations(), TestSchema::Tables());
+    }
+    void TearDown() override { DB::TCDatabase::Close(); }
     std::string DatabasePath() const { return m_Dir / "test.db"; }
 
     TempDir m_Dir;
@@ -53,7 +48,7 @@ protected:
 // The same with the host's own tables.
 class HostDatabaseTest : public DatabaseTest {
 protected:
-    void SetUp() override;
+    void SetUp() override { DB::TCDatabase::Open(DatabasePath()); }
 };
 
 // Test data helpers; each writes in its own implicit transaction unless one is open.
