@@ -19,11 +19,13 @@ root="$PWD"
 # Branches the compiler adds for exceptions are not decisions of the code; counting them would hide
 # the real ones.
 common=(-r "$root" -j "$(nproc)" --exclude-throw-branches --exclude-unreachable-branches)
+mkdir -p "$build/coverage"
 for part in KeynodeApi host/src; do
   echo "=== $part"
-  gcovr "${common[@]}" --filter "$root/$part/" --print-summary -o /dev/null "$build" | grep -E "^(lines|branches)"
+  # Never -o /dev/null: gcovr deletes the output file it checked, and as root that is the device itself.
+  gcovr "${common[@]}" --filter "$root/$part/" --print-summary -o "$build/coverage/${part//\//-}.txt" "$build" |
+    grep -E "^(lines|branches)"
 done
-mkdir -p "$build/coverage"
 gcovr "${common[@]}" --filter "$root/KeynodeApi/" --filter "$root/host/src/" --html-details \
   -o "$build/coverage/index.html" "$build" >/dev/null
 echo "report: $build/coverage/index.html"
