@@ -8,6 +8,7 @@
 #include "TestDatabase.h"
 
 #include <atomic>
+#include <cstdio>
 #include <functional>
 #include <future>
 #include <sys/wait.h>
@@ -561,6 +562,17 @@ int WriteWidget(const std::string& name) {
         ADD_FAILURE() << name << ": " << e.what();
         return 1;
     }
+}
+
+// A thread that first reaches the database while its file is away fails; it does not start a new,
+// empty database of its own there that would keep its writes after the file is back.
+TEST_F(TransactionTest, AThreadMakesNoNewFileWhereTheDatabaseWas) {
+    const std::string away = DatabasePath() + ".away";
+    ASSERT_EQ(std::rename(DatabasePath().c_str(), away.c_str()), 0);
+    std::thread([] { EXPECT_THROW(CountRows(Widgets::SPEC), TCException); }).join();
+    EXPECT_NE(access(DatabasePath().c_str(), F_OK), 0);
+    ASSERT_EQ(std::rename(away.c_str(), DatabasePath().c_str()), 0);
+    std::thread([] { EXPECT_EQ(CountRows(Widgets::SPEC), 0); }).join();
 }
 
 TEST_F(TransactionTest, OtherThreadsSeeOnlyCommittedRowsABusyDatabaseIsReportedFourThreadsLoseNoRows) {

@@ -50,11 +50,13 @@ void Connection::Closer::operator()(sqlite3* db) const {
     sqlite3_close_v2(db);
 }
 
-Connection::Connection(std::shared_ptr<const DatabaseInstance> instance) : m_Instance(std::move(instance)) {
+Connection::Connection(std::shared_ptr<const DatabaseInstance> instance, FileMode mode)
+    : m_Instance(std::move(instance)) {
     DisableMemoryStatistics();
     sqlite3* raw = nullptr;
     // Each connection belongs to one thread, so SQLite's own per-connection mutex is not needed.
-    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX |
+                      (mode == FileMode::CreateIfMissing ? SQLITE_OPEN_CREATE : 0);
     const int rc = sqlite3_open_v2(m_Instance->get_Path().c_str(), &raw, flags, nullptr);
     m_Db.reset(raw);
     if (rc != SQLITE_OK) ThrowSqliteError(raw, rc, "open " + m_Instance->get_Path());

@@ -25,7 +25,11 @@ class Connection {
 public:
     static constexpr int DEFAULT_BUSY_TIMEOUT_MS = 10000;
 
-    explicit Connection(std::shared_ptr<const DatabaseInstance> instance);
+    // Only opening the database makes its file; a thread's connection opened later needs the file the
+    // database was opened on. Were that file gone (moved, deleted), a new empty one would take writes
+    // that no one else sees and, sharing the journal's file names, could reset the real journal.
+    enum class FileMode { CreateIfMissing, MustExist };
+    Connection(std::shared_ptr<const DatabaseInstance> instance, FileMode mode);
     ~Connection();
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;

@@ -76,7 +76,7 @@ Connection& ThreadConnection() {
     if (!instance) throw TCException(__FILE__, __LINE__, "the database is not open");
     if (!t_Connection || &t_Connection->get_Instance() != instance.get()) {
         t_Connection.reset();
-        t_Connection = std::make_unique<Connection>(instance);
+        t_Connection = std::make_unique<Connection>(instance, Connection::FileMode::MustExist);
     }
     t_Generation = generation;
     return *t_Connection;

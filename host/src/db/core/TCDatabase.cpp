@@ -14,7 +14,8 @@ void TCDatabase::Open(const std::string& path) {
 void TCDatabase::OpenWithMigrations(const std::string& path, const std::vector<std::string>& migrations,
                                     const std::vector<const TCDBTableSpec*>& tables) {
     auto instance = std::make_shared<Core::DatabaseInstance>(path, migrations, tables);
-    auto connection = std::make_unique<Core::Connection>(instance);
+    auto connection =
+        std::make_unique<Core::Connection>(instance, Core::Connection::FileMode::CreateIfMissing);
     instance->set_SchemaVersion(Core::SetUpSchema(*connection));
     Core::SetCurrentInstance(instance);
     Core::AdoptThreadConnection(std::move(connection));
