@@ -20,11 +20,8 @@ namespace {
 
 class KeynodectlTest : public ::testing::Test {
 protected:
-    ProgramResult ctl(std::vector<std::string> args) {
-        args.insert(args.begin(), {"--data-dir", m_Dir.path()});
-        return RunProgram(KEYNODECTL_BIN, args);
-    }
-    void openDatabase() { DB::TCDatabase::Open(m_Dir.path() + "/keynode.db"); }
+    ProgramResult ctl(const std::vector<std::string>& args) { return Keynodectl(m_Dir.get_Path(), args); }
+    void openDatabase() { DB::TCDatabase::Open(m_Dir / "keynode.db"); }
     ~KeynodectlTest() override {
         if (DB::TCDatabase::IsOpen()) DB::TCDatabase::Close();
     }
@@ -98,7 +95,7 @@ TEST_F(KeynodectlTest, CommandsAnswerInOrderAndStoreWhatTheySay) {
         EXPECT_EQ(result.exitCode, 2) << bad << ": " << result.output;
         EXPECT_THAT(result.output, HasSubstr("Usage:")) << bad;
     }
-    const std::string database = m_Dir.path() + "/keynode.db";
+    const std::string database = m_Dir / "keynode.db";
     for (const auto& step : steps) {
         SCOPED_TRACE(step.args);
         if (step.args == "init") {

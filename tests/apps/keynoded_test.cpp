@@ -66,9 +66,7 @@ protected:
     }
     // keynodectl with the words of `command` on the test's data directory, unless given another.
     ProgramResult ctl(const std::string& command, const std::string& dataDir = "") {
-        std::vector<std::string> args = Words(command);
-        args.insert(args.begin(), {"--data-dir", dataDir.empty() ? m_Data : dataDir});
-        return RunProgram(KEYNODECTL_BIN, args);
+        return Keynodectl(dataDir.empty() ? m_Data : dataDir, Words(command));
     }
     void ctlOk(const std::string& command, const std::string& dataDir = "") {
         const ProgramResult result = ctl(command, dataDir);
@@ -76,9 +74,9 @@ protected:
     }
 
     TempDir m_Dir;
-    std::string m_Data = m_Dir.path() + "/data";
-    std::string m_Config = m_Dir.path() + "/keynoded.conf";
-    std::string m_Log = m_Dir.path() + "/stderr.log";
+    std::string m_Data = m_Dir / "data";
+    std::string m_Config = m_Dir / "keynoded.conf";
+    std::string m_Log = m_Dir / "stderr.log";
 };
 
 TEST_F(KeynodedTest, FaultsOfTheCommandLineOrTheConfigurationFileStopTheStart) {
@@ -92,7 +90,7 @@ TEST_F(KeynodedTest, FaultsOfTheCommandLineOrTheConfigurationFileStopTheStart) {
         {{"--config", m_Config}, "http-prot = 1\n", "http-prot"},
         {{"--config", m_Config}, "data-dir = " + m_Data + "\nworkers = 0\n", "--workers must be 1 to 256"},
         {{"--config", m_Config}, "http-port = 1\n", "--data-dir"},
-        {{"--config", m_Dir.path() + "/missing.conf"}, "", "missing.conf"},
+        {{"--config", m_Dir / "missing.conf"}, "", "missing.conf"},
     };
     for (const auto& fault : faults) {
         SCOPED_TRACE(fault.Message);
@@ -123,7 +121,7 @@ TEST_F(KeynodedTest, FaultsOfTheCommandLineOrTheConfigurationFileStopTheStart) {
 // never a credential.
 TEST_F(KeynodedTest, ServesReportsReadinessAndHealthFollowsSettingsAndLogs) {
     // systemd's side of sd_notify: a datagram socket whose messages the test reads.
-    const std::string path = m_Dir.path() + "/notify";
+    const std::string path = m_Dir / "notify";
     const int notify = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     ASSERT_GE(notify, 0);
     sockaddr_un address{};
@@ -226,16 +224,16 @@ TEST_F(KeynodedTest, OnlineBackupRestoredIntoAFreshDirectoryAnswersLikeTheOrigin
                    R"("periods":[{"assumedWeekDay":6,"startMonth":5,"startDay":1,"endMonth":5,"endDay":1}]})")
                   .result_int(),
               200);
-    const std::string backup = m_Dir.path() + "/backup.db";
+    const std::string backup = m_Dir / "backup.db";
     ctlOk("backup " + backup);
     const ProgramResult refused = ctl("restore " + backup);
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_THAT(refused.output, HasSubstr("keynoded runs"));
     EXPECT_NE(ctl("restore " + m_Config).exitCode, 0);
 
-    const std::string fresh = m_Dir.path() + "/fresh";
+    const std::string fresh = m_Dir / "fresh";
     ctlOk("restore " + backup, fresh);
-    m_Log = m_Dir.path() + "/fresh.log";
+    m_Log = m_Dir / "fresh.log";
     uint16_t restoredPort = 0;
     auto restored = start(siteArgs(fresh), &restoredPort);
     ASSERT_NE(restoredPort, 0);

@@ -240,7 +240,7 @@ TEST(MailRouterPeers, OnlyTheOwnUserAndTheAllowedGroupAreServed) {
 TEST(MailRouterRouting, BroadcastsReachSubscribersAndAServiceNameHasOneOwner) {
     TempDir dir;
     TCKnmsRouterConfig config;
-    config.socketPath = dir.path() + "/mail/router.sock";
+    config.socketPath = dir / "mail/router.sock";
     config.log = [](const std::string&) {};
     TCKnmsRouter router(config);
     router.Start();

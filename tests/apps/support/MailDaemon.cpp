@@ -40,12 +40,12 @@ ApiMailAnswer ReadApiAnswer(const TCKnmsMessage& reply) {
         return answer;
     }
     const TCKnmsRecord& record = mail.get(0);
-    answer.replied = true;
-    answer.errorReply = reply.get_Marker() == KNMS_MARKER_ERROR_REPLY;
+    if (reply.get_Marker() == KNMS_MARKER_ERROR_REPLY) {
+        answer.error = record.Field(Record::ERROR_TEXT).get_AsString();
+        return answer;
+    }
     answer.status = record.Field(Record::STATUS).get_AsInteger();
-    if (!answer.errorReply)
-        answer.body = TCCryptoUtil::Base64Decode(record.Field(Record::RESPONSE_BODY).get_AsString());
-    answer.errorText = record.Field(Record::ERROR_TEXT).get_AsString();
+    answer.body = TCCryptoUtil::Base64Decode(record.Field(Record::RESPONSE_BODY).get_AsString());
     return answer;
 }
 
@@ -80,7 +80,7 @@ bool RawMailSocket::closedWithin(int timeoutMs, std::string* read) {
     return false;
 }
 
-MailDaemon::MailDaemon(const std::vector<std::string>& extraArgs) : m_Data(m_Dir.path() + "/data") {
+MailDaemon::MailDaemon(const std::vector<std::string>& extraArgs) : m_Data(m_Dir / "data") {
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{"init"},
           {"user", "add", "cloud", "--password", "x"},
@@ -93,7 +93,7 @@ MailDaemon::MailDaemon(const std::vector<std::string>& extraArgs) : m_Data(m_Dir
         if (result.exitCode != 0) throw std::runtime_error("keynodectl failed: " + result.output);
     }
     // An empty configuration file of its own: nothing installed on the machine counts.
-    const std::string config = m_Dir.path() + "/keynoded.conf";
+    const std::string config = m_Dir / "keynoded.conf";
     std::ofstream{config};
     std::vector<std::string> args{"--data-dir", m_Data,      "--http-port", "0",        "--https-port",
                                   "-1",         "--workers", "1",           "--config", config};
@@ -107,15 +107,10 @@ MailDaemon::MailDaemon(const std::vector<std::string>& extraArgs) : m_Data(m_Dir
     if (m_SocketPath.empty()) throw std::runtime_error("keynoded did not start its mail router");
 }
 
-ProgramResult MailDaemon::ctl(std::vector<std::string> args) const {
-    args.insert(args.begin(), {"--data-dir", m_Data});
-    return RunProgram(KEYNODECTL_BIN, args);
-}
-
 bool MailDaemon::waitForService() {
     TCKnmsServiceProxy proxy(m_SocketPath);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        if (SendApiMail(proxy, {"cloud", "GET", "/api/v1/info/api"}, 2000).replied) return true;
+        if (SendApiMail(proxy, {"cloud", "GET", "/api/v1/info/api"}, 2000).status == 200) return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     return false;

@@ -13,11 +13,10 @@ struct ApiMail {
     std::string user, method, path, body = {};
 };
 
-// What came back: a reply (status, decoded body), an error reply (errorText) or nothing (error).
+// What came back: a reply (status, decoded body), or an error reply or nothing (status 0, error).
 struct ApiMailAnswer {
-    bool replied = false, errorReply = false;
     int status = 0;
-    std::string body, errorText, error;
+    std::string body, error;
 };
 
 // The API's name on the router.
@@ -54,7 +53,7 @@ public:
     explicit MailDaemon(const std::vector<std::string>& extraArgs = {});
 
     const std::string& socketPath() const { return m_SocketPath; }
-    ProgramResult ctl(std::vector<std::string> args) const;
+    ProgramResult ctl(const std::vector<std::string>& args) const { return Keynodectl(m_Data, args); }
     // Waits until the API has registered with the router; false when it did not within 10 s.
     bool waitForService();
     int stop();

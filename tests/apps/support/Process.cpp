@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <csignal>
-#include <filesystem>
 #include <poll.h>
 #include <sstream>
 #include <stdexcept>
@@ -89,21 +88,15 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
     return result;
 }
 
+ProgramResult Keynodectl(const std::string& dataDir, std::vector<std::string> args) {
+    args.insert(args.begin(), {"--data-dir", dataDir});
+    return RunProgram(KEYNODECTL_BIN, args);
+}
+
 std::vector<std::string> Words(const std::string& line) {
     std::vector<std::string> words;
     std::istringstream in(line);
     for (std::string word; in >> word;)
         words.push_back(word);
     return words;
-}
-
-TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "keynode-test-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    m_Path = pattern;
-}
-
-TempDir::~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(m_Path, ec);
 }

@@ -3,6 +3,8 @@
 #include <sys/types.h>
 #include <vector>
 
+#include "host/base/support/TempDir.h"
+
 // A program started in the background with its stdout (and stderr, when asked) on a pipe. The destructor
 // sends SIGKILL if the process still runs, so a failed test never leaves a daemon behind.
 class DaemonProcess {
@@ -29,16 +31,7 @@ struct ProgramResult {
 };
 
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args);
+// keynodectl with `args` on the data directory `dataDir`.
+ProgramResult Keynodectl(const std::string& dataDir, std::vector<std::string> args);
 // The words of a command line, split at spaces.
 std::vector<std::string> Words(const std::string& line);
-
-// A fresh directory below the system's temporary directory, removed with the object.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    const std::string& path() const { return m_Path; }
-
-private:
-    std::string m_Path;
-};
