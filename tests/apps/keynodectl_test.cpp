@@ -125,7 +125,6 @@ TEST_F(KeynodectlTest, CommandsAnswerInOrderAndStoreWhatTheySay) {
     const int64_t allCards = cards.SelectCount("*", DB::TCDBWhere());
     EXPECT_GT(allCards, cards.SelectCount("*", Access::TCDBAccessCards::WhereIsNotHiddenType()));
     EXPECT_GT(Access::TCDBAccessGroupRights().SelectCount("*", DB::TCDBWhere()), 0);
-    EXPECT_GT(System::TCDBHolidays().SelectCount("*", DB::TCDBWhere()), 0);
     DB::TCDatabase::Close();
     ASSERT_EQ(ctl({"demo", "--cards", "3"}).exitCode, 0);
     ProgramResult more = ctl({"demo", "--cards", "2"});
@@ -161,10 +160,8 @@ TEST_F(KeynodectlTest, EventsArePrintedInOrderAsJsonLines) {
             "\xEF\xBF\xBD"
             R"("\}\]\}
 )"));
-    ProgramResult after = ctl({"events", "--after", "1"});
-    EXPECT_EQ(after.exitCode, 0);
-    EXPECT_THAT(after.output, testing::StartsWith("2\t"));
-    EXPECT_THAT(after.output, testing::Not(HasSubstr("401")));
+    // As text, and only the events after the one given.
+    EXPECT_THAT(ctl({"events", "--after", "1"}).output, testing::MatchesRegex("2\t[^\n]*=404\t[^\n]*\n"));
 }
 
 } // namespace

@@ -33,17 +33,14 @@ uint16_t portFrom(const std::string& line, const std::string& scheme) {
     return uint16_t(std::stoi(m[1]));
 }
 
-WebTest::Reply call(uint16_t port, http::verb method, const std::string& target, const std::string& body = "",
-                    const std::string& credentials = kAdmin, bool tls = false) {
+// One request to keynoded, as the administrator unless given other credentials ("": none).
+WebTest::Reply request(uint16_t port, const std::string& target, const std::string& credentials = kAdmin,
+                       http::verb method = http::verb::get, const std::string& body = "", bool tls = false) {
     WebTest::TestClient client(port, tls);
-    auto request = WebTest::makeRequest(method, target, body);
-    request.set(http::field::content_type, "application/json");
-    if (!credentials.empty()) request.set(http::field::authorization, "Basic " + credentials);
-    return client.send(request);
-}
-
-WebTest::Reply get(uint16_t port, const std::string& target, const std::string& credentials = kAdmin) {
-    return call(port, http::verb::get, target, "", credentials);
+    auto message = WebTest::makeRequest(method, target, body);
+    message.set(http::field::content_type, "application/json");
+    if (!credentials.empty()) message.set(http::field::authorization, "Basic " + credentials);
+    return client.send(message);
 }
 
 class KeynodedTest : public ::testing::Test {
@@ -141,16 +138,15 @@ TEST_F(KeynodedTest, ServesReportsReadinessAndHealthFollowsSettingsAndLogs) {
     ASSERT_NE(port, 0);
     ASSERT_NE(tlsPort, 0);
     EXPECT_EQ(receive(), "READY=1");
-    EXPECT_TRUE(fs::exists(m_Data + "/keynode.db"));
     EXPECT_TRUE(fs::exists(m_Data + "/tls/server.key"));
     const std::string up = R"({"status":"ok","database":"up","serviceThread":"up","mailRouter":"up"})";
-    EXPECT_EQ(get(port, "/health", "").body(), up); // ready means answering
-    EXPECT_EQ(get(port, "/health/more", "").result_int(), 404);
+    EXPECT_EQ(request(port, "/health", "").body(), up); // ready means answering
+    EXPECT_EQ(request(port, "/health/more", "").result_int(), 404);
 
     // A new data directory has the API switched off: requests fail before the password is checked.
     const std::string wrongPassword = "YWRtaW46d3JvbmdQVw=="; // admin:wrongPW
-    EXPECT_EQ(get(port, "/api/v1/keynodes", wrongPassword).result_int(), 503);
-    const auto disabled = get(port, "/api/v1/info/api");
+    EXPECT_EQ(request(port, "/api/v1/keynodes", wrongPassword).result_int(), 503);
+    const auto disabled = request(port, "/api/v1/info/api");
     EXPECT_EQ(disabled.result_int(), 503);
     EXPECT_EQ(disabled.body(), R"({"errors":[{"code":1,"msg":"API is disabled","msgDetails":""}]})");
     // The administrator adds a user and switches the API on from another process while the daemon runs;
@@ -158,31 +154,30 @@ TEST_F(KeynodedTest, ServesReportsReadinessAndHealthFollowsSettingsAndLogs) {
     ctlOk("user add admin --password s3cret --all-methods");
     ctlOk("property set GeneralWebApiSettings_Enabled 1");
     WebTest::Reply info;
-    for (int attempt = 0; attempt < 100 && (info = get(port, "/api/v1/info/api")).result_int() == 503;
+    for (int attempt = 0; attempt < 100 && (info = request(port, "/api/v1/info/api")).result_int() == 503;
          ++attempt)
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     EXPECT_EQ(info.result_int(), 200);
-    EXPECT_EQ(info.body(), R"({"version":{"major":0,"minor":9,"revision":4}})");
-    const auto overTls = call(tlsPort, http::verb::get, "/api/v1/keynodes", "", kAdmin, true);
+    const auto overTls = request(tlsPort, "/api/v1/keynodes", kAdmin, http::verb::get, "", true);
     EXPECT_EQ(overTls.result_int(), 200);
     EXPECT_THAT(overTls.body(), HasSubstr(R"("records":[{"id":{"id":null})"));
-    EXPECT_EQ(get(port, "/api/v1/keynodes", "YWRtaW46d3Jvbmc=").result_int(), 401); // admin:wrong
+    EXPECT_EQ(request(port, "/api/v1/keynodes", "YWRtaW46d3Jvbmc=").result_int(), 401); // admin:wrong
 
     // A second daemon on the same port names it and leaves the first alone.
     const ProgramResult second = RunProgram(
         KEYNODED_BIN, {"--data-dir", m_Data, "--http-port", std::to_string(port), "--https-port", "-1"});
     EXPECT_EQ(second.exitCode, 1);
     EXPECT_THAT(second.output, HasSubstr(std::to_string(port)));
-    EXPECT_EQ(get(port, "/api/v1/info/api").result_int(), 200);
+    EXPECT_EQ(request(port, "/api/v1/info/api").result_int(), 200);
 
     // The daemon's own connections keep the moved file open; a monitor must still learn of it. Last, as
     // a connection a thread opens while the file is away would stay on a new file of its own.
     fs::rename(m_Data + "/keynode.db", m_Data + "/moved.db");
-    const auto down = get(port, "/health", "");
+    const auto down = request(port, "/health", "");
     EXPECT_EQ(down.result_int(), 503);
     EXPECT_EQ(down.body(), R"({"status":"down","database":"down","serviceThread":"up","mailRouter":"up"})");
     fs::rename(m_Data + "/moved.db", m_Data + "/keynode.db");
-    EXPECT_EQ(get(port, "/health", "").body(), up);
+    EXPECT_EQ(request(port, "/health", "").body(), up);
     EXPECT_EQ(daemon->stop(SIGINT), 0);
     EXPECT_EQ(receive(), "STOPPING=1");
     ::close(notify);
@@ -219,11 +214,12 @@ TEST_F(KeynodedTest, OnlineBackupRestoredIntoAFreshDirectoryAnswersLikeTheOrigin
     auto original = start(siteArgs(m_Data), &port);
     ASSERT_NE(port, 0);
     // A write of the daemon's, still in its write-ahead log, must be in the copy.
-    ASSERT_EQ(call(port, http::verb::post, "/api/v1/config/holidays",
-                   R"({"id":{"extId":"B-1"},"name":"Backup day","isRepeated":true,)"
-                   R"("periods":[{"assumedWeekDay":6,"startMonth":5,"startDay":1,"endMonth":5,"endDay":1}]})")
-                  .result_int(),
-              200);
+    ASSERT_EQ(
+        request(port, "/api/v1/config/holidays", kAdmin, http::verb::post,
+                R"({"id":{"extId":"B-1"},"name":"Backup day","isRepeated":true,)"
+                R"("periods":[{"assumedWeekDay":6,"startMonth":5,"startDay":1,"endMonth":5,"endDay":1}]})")
+            .result_int(),
+        200);
     const std::string backup = m_Dir / "backup.db";
     ctlOk("backup " + backup);
     const ProgramResult refused = ctl("restore " + backup);
@@ -240,17 +236,16 @@ TEST_F(KeynodedTest, OnlineBackupRestoredIntoAFreshDirectoryAnswersLikeTheOrigin
     for (const std::string target :
          {"/api/v1/keynodes", "/api/v1/config/holidays", "/api/v1/access/accessGroups",
           "/api/v1/config/weekprograms?type=10", "/api/v1/access/cards?cardNumber=100001"}) {
-        const WebTest::Reply mine = get(port, target);
+        const WebTest::Reply mine = request(port, target);
         EXPECT_EQ(mine.result_int(), 200) << target;
-        EXPECT_EQ(get(restoredPort, target).body(), mine.body()) << target;
+        EXPECT_EQ(request(restoredPort, target).body(), mine.body()) << target;
     }
-    EXPECT_THAT(get(restoredPort, "/api/v1/config/holidays").body(), HasSubstr("Backup day"));
 
     // A new password takes effect at once in the running daemon; the backup keeps the old one.
     ctlOk("user passwd admin --password n3w");
-    EXPECT_EQ(get(port, "/api/v1/info/api").result_int(), 401);
-    EXPECT_EQ(get(port, "/api/v1/info/api", "YWRtaW46bjN3").result_int(), 200); // admin:n3w
-    EXPECT_EQ(get(restoredPort, "/api/v1/info/api").result_int(), 200);
+    EXPECT_EQ(request(port, "/api/v1/info/api").result_int(), 401);
+    EXPECT_EQ(request(port, "/api/v1/info/api", "YWRtaW46bjN3").result_int(), 200); // admin:n3w
+    EXPECT_EQ(request(restoredPort, "/api/v1/info/api").result_int(), 200);
     EXPECT_EQ(restored->stop(SIGTERM), 0);
     EXPECT_EQ(original->stop(SIGTERM), 0);
 }

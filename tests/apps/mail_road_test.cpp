@@ -120,41 +120,37 @@ TEST_F(MailRoadTest, RequestsAreServedThroughThePipelineWithTheMailRules) {
 }
 
 TEST_F(MailRoadTest, MailsOfSeveralClientsAreServedOneAtATimeInOrder) {
-    const int clients = 4, mailsEach = 6;
-    std::vector<std::unique_ptr<RecordingClient>> proxies;
-    for (int c = 0; c < clients; ++c)
-        proxies.push_back(std::make_unique<RecordingClient>(m_Daemon.socketPath()));
-    std::vector<std::thread> senders;
-    for (int c = 0; c < clients; ++c) {
-        senders.emplace_back([&, c] {
+    const int mailsEach = 6;
+    std::vector<std::thread> clients;
+    for (int c = 0; c < 4; ++c) {
+        clients.emplace_back([&, c] {
+            RecordingClient client(m_Daemon.socketPath());
             for (int i = 0; i < mailsEach; ++i) {
                 TCKnmsMessage mail =
                     MakeApiMail({"cloud", "POST", "/api/v1/config/holidays",
                                  R"({"id":{"id":null},"name":"c)" + std::to_string(c) + "-" +
                                      std::to_string(i) + R"(","isRepeated":true,"periods":[]})"});
-                proxies[c]->Send(ApiService(), mail);
+                client.Send(ApiService(), mail);
+            }
+            client.await(mailsEach);
+            ASSERT_EQ(int(client.replies.size()), mailsEach) << "client " << c;
+            long long lastID = 0;
+            for (int i = 0; i < mailsEach; ++i) {
+                const ApiMailAnswer answer = ReadApiAnswer(client.replies[i]);
+                ASSERT_EQ(answer.status, 200) << answer.body;
+                // Each reply answers the mail sent i-th, and the rows were made in sending order.
+                EXPECT_THAT(answer.body,
+                            HasSubstr("\"c" + std::to_string(c) + "-" + std::to_string(i) + "\""));
+                const size_t at = answer.body.find("\"id\":{\"id\":");
+                ASSERT_NE(at, std::string::npos) << answer.body;
+                const long long id = std::stoll(answer.body.substr(at + 11));
+                EXPECT_GT(id, lastID);
+                lastID = id;
             }
         });
     }
-    for (auto& sender : senders)
-        sender.join();
-    for (int c = 0; c < clients; ++c) {
-        auto& proxy = *proxies[c];
-        proxy.await(mailsEach);
-        ASSERT_EQ(int(proxy.replies.size()), mailsEach) << "client " << c;
-        long long lastID = 0;
-        for (int i = 0; i < mailsEach; ++i) {
-            const ApiMailAnswer answer = ReadApiAnswer(proxy.replies[i]);
-            ASSERT_EQ(answer.status, 200) << answer.body;
-            // Each reply answers the mail sent i-th, and the rows were made in sending order.
-            EXPECT_THAT(answer.body, HasSubstr("\"c" + std::to_string(c) + "-" + std::to_string(i) + "\""));
-            const size_t at = answer.body.find("\"id\":{\"id\":");
-            ASSERT_NE(at, std::string::npos) << answer.body;
-            const long long id = std::stoll(answer.body.substr(at + 11));
-            EXPECT_GT(id, lastID);
-            lastID = id;
-        }
-    }
+    for (auto& client : clients)
+        client.join();
 }
 
 TEST_F(MailRoadTest, ClientsThatVanishOrSendBadFramesLoseOnlyTheirConnection) {

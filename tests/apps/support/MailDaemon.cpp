@@ -1,7 +1,6 @@
 #include "MailDaemon.h"
 
 #include <chrono>
-#include <csignal>
 #include <fstream>
 #include <poll.h>
 #include <sys/socket.h>
@@ -14,10 +13,6 @@
 #include "Mail/TCKnmsRecords.h"
 
 using Record = KeynodeApi::TCKnmsWebApiRequestObject;
-
-TCKnmsServiceName ApiService() {
-    return TCKnmsServiceName::MakeLocalProcess("@keynodeweb.webapi", "");
-}
 
 TCKnmsMessage MakeApiMail(const ApiMail& request) {
     TCKnmsMailMessage<Record> mail(KeynodeApi::Knms_WebApiRequestMail, KNMS_SIGNAL_DATA, KNMS_MARKER_REQUEST);
@@ -114,8 +109,4 @@ bool MailDaemon::waitForService() {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     return false;
-}
-
-int MailDaemon::stop() {
-    return m_Daemon->stop(SIGTERM);
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <csignal>
 #include <memory>
 #include <string>
 #include <sys/socket.h>
@@ -20,7 +21,9 @@ struct ApiMailAnswer {
 };
 
 // The API's name on the router.
-TCKnmsServiceName ApiService();
+inline TCKnmsServiceName ApiService() {
+    return TCKnmsServiceName::MakeLocalProcess("@keynodeweb.webapi", "");
+}
 TCKnmsMessage MakeApiMail(const ApiMail& request);
 ApiMailAnswer ReadApiAnswer(const TCKnmsMessage& reply);
 ApiMailAnswer SendApiMail(TCKnmsServiceProxy& proxy, const ApiMail& request, int timeoutMs = 10000);
@@ -56,7 +59,7 @@ public:
     ProgramResult ctl(const std::vector<std::string>& args) const { return Keynodectl(m_Data, args); }
     // Waits until the API has registered with the router; false when it did not within 10 s.
     bool waitForService();
-    int stop();
+    int stop() { return m_Daemon->stop(SIGTERM); }
 
 private:
     TempDir m_Dir;
