@@ -95,11 +95,10 @@ TEST_F(KeynodectlTest, CommandsAnswerInOrderAndStoreWhatTheySay) {
         EXPECT_EQ(result.exitCode, 2) << bad << ": " << result.output;
         EXPECT_THAT(result.output, HasSubstr("Usage:")) << bad;
     }
-    const std::string database = m_Dir / "keynode.db";
     for (const auto& step : steps) {
         SCOPED_TRACE(step.args);
         if (step.args == "init") {
-            EXPECT_FALSE(std::filesystem::exists(database));
+            EXPECT_FALSE(std::filesystem::exists(m_Dir / "keynode.db"));
         }
         const ProgramResult result = ctl(Words(step.args));
         EXPECT_EQ(result.exitCode, step.exitCode) << result.output;

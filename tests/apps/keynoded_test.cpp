@@ -229,7 +229,6 @@ TEST_F(KeynodedTest, OnlineBackupRestoredIntoAFreshDirectoryAnswersLikeTheOrigin
 
     const std::string fresh = m_Dir / "fresh";
     ctlOk("restore " + backup, fresh);
-    m_Log = m_Dir / "fresh.log";
     uint16_t restoredPort = 0;
     auto restored = start(siteArgs(fresh), &restoredPort);
     ASSERT_NE(restoredPort, 0);

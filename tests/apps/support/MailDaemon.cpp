@@ -100,13 +100,10 @@ MailDaemon::MailDaemon(const std::vector<std::string>& extraArgs) : m_Data(m_Dir
         if (text.rfind(prefix, 0) == 0) m_SocketPath = text.substr(prefix.size());
     }
     if (m_SocketPath.empty()) throw std::runtime_error("keynoded did not start its mail router");
-}
-
-bool MailDaemon::waitForService() {
     TCKnmsServiceProxy proxy(m_SocketPath);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        if (SendApiMail(proxy, {"cloud", "GET", "/api/v1/info/api"}, 2000).status == 200) return true;
+        if (SendApiMail(proxy, {"cloud", "GET", "/api/v1/info/api"}, 2000).status == 200) return;
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
-    return false;
+    throw std::runtime_error("the API did not register with the mail router");
 }

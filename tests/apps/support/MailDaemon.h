@@ -46,8 +46,10 @@ private:
     int m_Fd = -1;
 };
 
-// keynoded on a fresh data directory with web users for the mail road:
+// keynoded on a fresh data directory with web users for the mail road, once its API has registered with
+// the router (the constructor throws when it did not within 10 s):
 //   "cloud"   cloud account with the all-endpoints right (4)
+//   "limited" cloud account with rights 3, without that one
 //   "plain"   claim 11001 only, the HTTP claim of GET /info/api
 //   "claimed" claim 21001, its cloud claim
 // The API stays disabled in the settings: the mail road does not depend on it.
@@ -57,8 +59,6 @@ public:
 
     const std::string& socketPath() const { return m_SocketPath; }
     ProgramResult ctl(const std::vector<std::string>& args) const { return Keynodectl(m_Data, args); }
-    // Waits until the API has registered with the router; false when it did not within 10 s.
-    bool waitForService();
     int stop() { return m_Daemon->stop(SIGTERM); }
 
 private:
