@@ -119,7 +119,6 @@ TEST_F(KeynodectlTest, CommandsAnswerInOrderAndStoreWhatTheySay) {
     EXPECT_EQ(Access::TCDBDoors().SelectCount("*", DB::TCDBWhere()), 8);
     EXPECT_EQ(Access::TCDBReaders().SelectCount("*", DB::TCDBWhere()), 8);
     EXPECT_EQ(Access::TCDBAccessMultiDoorLinks().SelectCount("*", DB::TCDBWhere()), 1);
-    EXPECT_TRUE(System::TCDBKeynodes::get_OwnID().IsNotNull());
     Access::TCDBAccessCards cards;
     const int64_t allCards = cards.SelectCount("*", DB::TCDBWhere());
     EXPECT_GT(allCards, cards.SelectCount("*", Access::TCDBAccessCards::WhereIsNotHiddenType()));
