@@ -1,10 +1,8 @@
 #pragma once
 // A request and response that are not bound to any transport, for driving the request core directly with
-// what the web server cannot produce (another client address, a caller with a response-size limit).
-#include <map>
+// what the web server cannot produce (another client address, a request of the mail router).
 #include <sstream>
 #include <string>
-#include <vector>
 
 #include "KnaWebRequest.h"
 #include "KnaWebResponse.h"
@@ -17,15 +15,12 @@ public:
     bool OverHttp = true;
     bool MustVerify = true;
     bool CloudRights = false;
-    int MaxResponseSize = 0;
     std::string Path;
     std::string Method = "GET";
     std::string Scheme = "http";
-    std::string Query;
     std::string Authorization;
     std::string ContentType = "application/json";
     std::string ClientAddress = "127.0.0.1";
-    std::map<std::string, std::string> Parameters;
 
     void SetBody(const std::string& body) { m_Body.str(body); }
 
@@ -48,20 +43,17 @@ public:
     bool MustVerifyPassword() const override { return MustVerify; }
     bool VerifyCloudWebApiRights() const override { return CloudRights; }
     bool EnforceRecordRights() const override { return !OverHttp; }
-    int GetMaxAcceptableResponseSizeBytes() const override { return MaxResponseSize; }
+    int GetMaxAcceptableResponseSizeBytes() const override { return 0; }
     std::string path() const override { return Path; }
     std::string contentType() const override { return ContentType; }
     std::string method() const override { return Method; }
     std::string urlScheme() const override { return Scheme; }
-    std::string queryString() const override { return Query; }
+    std::string queryString() const override { return ""; }
     std::string authorizationHeaderValue() const override { return Authorization; }
     std::istream& in() const override { return m_Body; }
     std::string clientAddress() const override { return ClientAddress; }
-    const std::string* getParameter(const std::string& name) const override {
-        const auto found = Parameters.find(name);
-        return found == Parameters.end() ? nullptr : &found->second;
-    }
-    unsigned getParameterCount() const override { return static_cast<unsigned>(Parameters.size()); }
+    const std::string* getParameter(const std::string&) const override { return nullptr; }
+    unsigned getParameterCount() const override { return 0; }
 
 private:
     mutable std::istringstream m_Body;
@@ -71,20 +63,15 @@ class FakeWebResponse : public KeynodeApi::KnaWebResponse {
 public:
     int Status = 0;
     std::string MimeType;
-    std::vector<std::pair<std::string, std::string>> Headers;
-    int ClearCount = 0;
 
     std::string Body() const { return m_Body.str(); }
 
     void setMimeType(const std::string& mimeType) override { MimeType = mimeType; }
     void setStatus(int status) override { Status = status; }
     std::ostream& out() override { return m_Body; }
-    void addHeader(const std::string& name, const std::string& value) override {
-        Headers.emplace_back(name, value);
-    }
+    void addHeader(const std::string&, const std::string&) override {}
     int GetResponseSizeBytes() override { return static_cast<int>(m_Body.str().size()); }
     void ClearOutput() override {
-        ++ClearCount;
         m_Body.str(std::string());
         m_Body.clear();
     }
