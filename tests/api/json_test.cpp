@@ -150,12 +150,6 @@ std::string TimeText(const TCUTCTime& time, bool withTime = true) {
     return std::string(value.GetString(), value.GetStringLength());
 }
 
-std::string ErrorText(const KnaJson_Error& error) {
-    rapidjson::Document doc;
-    error.SerializeToValue(doc.GetAllocator(), doc);
-    return KnaUtil::WriteCompact(doc);
-}
-
 KnaJson_TableCrossRecord Record(int table, const KnaJson_CrossID& id) {
     return KnaJson_TableCrossRecord(table, id, KnaJson_ID());
 }
@@ -445,14 +439,8 @@ TEST_F(SelectByIDTest, FindsRowsByIDOrExternalIDWhichWinsWithinTheUserRights) {
 }
 
 TEST(ErrorBody, ErrorsResultsTheirHttpCodesAndTheExceptionsCarryingThem) {
-    EXPECT_EQ(ErrorText(KnaJson_Error()), R"({"code":1,"msg":"Unspecified","msgDetails":""})");
-    EXPECT_EQ(ErrorText(KnaJson_Error(7, "Bad \"door\"", "line\n2")),
+    EXPECT_EQ(Compact(KnaJson_Error(7, "Bad \"door\"", "line\n2")),
               R"({"code":7,"msg":"Bad \"door\"","msgDetails":"line\n2"})");
-    EXPECT_EQ(KnaUtil::SerializeToCompactString(KnaJson_ErrorResult()), R"({"errors":[]})");
-    const std::string message(3000, 'm');
-    EXPECT_NE(KnaUtil::SerializeToCompactString(KnaJson_ErrorResult(KnaJson_Error(1, message, "")))
-                  .find("\"msg\":\"" + message + "\""),
-              std::string::npos);
     // Only parsing and not-found errors are the client's fault.
     EXPECT_EQ(KnaJson_ErrorRecordNotFound().GetHTTPCode(), 400);
     for (int code : {2, 3})
@@ -466,7 +454,7 @@ TEST(ErrorBody, ErrorsResultsTheirHttpCodesAndTheExceptionsCarryingThem) {
     // Added by reference: the copy must stay a records-not-found error, independent of the original.
     result.AddError(notFound);
     notFound.ClearNotFoundRecords();
-    EXPECT_EQ(ErrorText(notFound), kNotFound + "]}");
+    EXPECT_EQ(Compact(notFound), kNotFound + "]}");
     EXPECT_EQ(KnaUtil::SerializeToCompactString(result),
               R"({"errors":[{"code":2,"msg":"Parsing error:x","msgDetails":""},)" + kNotFound +
                   R"({"tableId":12,"id":{"id":null,"extId":"ext-1"},"keynodeId":{"id":null}},)"
@@ -518,15 +506,6 @@ TEST(ErrorBody, ErrorsResultsTheirHttpCodesAndTheExceptionsCarryingThem) {
     }
     EXPECT_NO_THROW(KNA_PARSING_ASSERT(limitCount == 0, "unused"));
 
-    auto error = std::make_shared<KnaJson_ErrorRecordNotFound>(Record(4, KnaJson_CrossID(9)));
-    try {
-        throw KnaJsonErrorException(__FILE__, 40, error);
-    } catch (const KnaException& e) {
-        const auto* carrier = dynamic_cast<const KnaJsonErrorException*>(&e);
-        ASSERT_NE(carrier, nullptr);
-        EXPECT_EQ(carrier->GetError().get(), error.get());
-        EXPECT_EQ(e.GetMessage(), "");
-    }
     std::weak_ptr<KnaJson_Error> watcher;
     {
         KnaJsonErrorException e(__FILE__, 41, std::make_unique<KnaJson_Error>(1, "owned", ""));

@@ -22,8 +22,6 @@ public:
     TestDataDir(const TestDataDir&) = delete;
     TestDataDir& operator=(const TestDataDir&) = delete;
 
-    const std::string& get_Path() const { return m_Path; }
-
 private:
     std::string m_Path;
 };
