@@ -1,5 +1,6 @@
 // The request pipeline over HTTP and driven directly (remote addresses, handler failures), and the service
 // around it: handlers, settings, keynodes, endpoints, mail records, login throttle, concurrent writers.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -442,13 +443,9 @@ TEST_F(PipelineServiceTest, AddWebHandlerSharesOneHandlerOverItsEndpointsAndRefu
     EXPECT_EQ(handlers->at(90001), handlers->at(11002));
     EXPECT_EQ(3, handlers->at(90001)->GetApiMajorVersion());
     EXPECT_EQ(2, alive);
-    try {
-        api.AddWebHandler(std::make_unique<CountedHandler>(std::set<int>{}, alive));
-        FAIL() << "a handler without endpoints was accepted";
-    } catch (const TCAssertionException& e) {
-        EXPECT_NE(std::string::npos,
-                  std::string(e.what()).find("Web handler must have assigned at least one claim"));
-    }
+    EXPECT_THAT([&] { api.AddWebHandler(std::make_unique<CountedHandler>(std::set<int>{}, alive)); },
+                testing::ThrowsMessage<TCAssertionException>(
+                    testing::HasSubstr("Web handler must have assigned at least one claim")));
     EXPECT_EQ(2, alive);
     EXPECT_THROW(api.AddWebHandler(nullptr), TCAssertionException);
 }
@@ -617,12 +614,9 @@ TEST(MailRecordTest, RecordTypesAndPeers) {
     EXPECT_EQ(doors.get(1).size(), size_t(Access::TCKnmsDoorStatusObject::FIELD_COUNT));
     EXPECT_EQ(doors.get(0).Field(0).get_AsInteger(), 3);
     TCKnmsMailMessage<KeynodeApi::TCKnmsWebApiRequestObject> api;
-    try {
-        api.Copy(mail);
-        ADD_FAILURE() << "no exception";
-    } catch (const TCException& e) {
-        EXPECT_EQ(e.GetHostMessage(), "SignalType 1 and Signalname 3101 have no associated records");
-    }
+    EXPECT_THAT([&] { api.Copy(mail); },
+                testing::ThrowsMessage<TCException>(
+                    testing::EndsWith(": SignalType 1 and Signalname 3101 have no associated records")));
 
     const struct {
         uid_t uid;
