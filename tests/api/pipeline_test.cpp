@@ -535,8 +535,9 @@ std::string ExceptionMessage(const std::function<void()>& action) {
     return "<no exception>";
 }
 
-// Every call over HTTP goes through these; what none reaches is left: the query string, read only for the
-// debug output, and what only matters to callers with a response-size limit.
+// Every call over HTTP goes through these; left is what none reaches: the query string, read only for the
+// debug output, the mail-router flag, which the core never asks, and the size members, which only matter
+// to callers with a response-size limit.
 TEST(HttpInterfaceTest, MembersNoCallOverHttpReaches) {
     Web::Request webRequest;
     webRequest.setQueryString("id=3&name=x%20y");
