@@ -337,6 +337,8 @@ TEST(JsonIdentity, ReadsOrRefusesEveryIdentityTypeAndThePagingMembersWritesAndCo
         EXPECT_EQ(cases[i].first, cases[i].second) << "row " << i;
 
     // Values, writing and comparison.
+    EXPECT_EQ(static_cast<TCRecordID>(FromText<KnaJson_ID>(R"({"id":9007199254740993})")),
+              TCRecordID(9007199254740993LL));
     EXPECT_EQ(Compact(KnaJson_ID(-4)), R"({"id":-4})");
     EXPECT_EQ(Compact(KnaJson_ID(TCRecordID())), R"({"id":null})");
     rapidjson::Document doc;
@@ -365,6 +367,13 @@ TEST(JsonIdentity, ReadsOrRefusesEveryIdentityTypeAndThePagingMembersWritesAndCo
     EXPECT_EQ(recordIDs, (std::set<TCRecordID>{TCRecordID(2), TCRecordID(4)}));
     KnaJson_IDArray().GetRecordIDs(recordIDs);
     EXPECT_TRUE(recordIDs.empty());
+    const KnaJson_TableRecord record = FromText<KnaJson_TableRecord>(R"({"tableId":5,"id":{"id":12}})");
+    EXPECT_EQ(record.GetID(), KnaJson_ID(12));
+    EXPECT_TRUE(record.GetKeynodeID().IsNull());
+    const KnaJson_TableCrossRecord cross =
+        FromText<KnaJson_TableCrossRecord>(R"({"tableId":6,"id":{"extId":"e"},"keynodeId":{"id":2}})");
+    EXPECT_EQ(cross.GetID(), KnaJson_CrossID(std::string("e")));
+    EXPECT_EQ(cross.GetKeynodeID(), KnaJson_ID(2));
 }
 
 class SelectByIDTest : public testing::Test {
@@ -436,6 +445,7 @@ TEST_F(SelectByIDTest, FindsRowsByIDOrExternalIDWhichWinsWithinTheUserRights) {
 }
 
 TEST(ErrorBody, ErrorsResultsTheirHttpCodesAndTheExceptionsCarryingThem) {
+    EXPECT_EQ(KnaUtil::SerializeToCompactString(KnaJson_ErrorResult()), R"({"errors":[]})");
     EXPECT_EQ(Compact(KnaJson_Error(7, "Bad \"door\"", "line\n2")),
               R"({"code":7,"msg":"Bad \"door\"","msgDetails":"line\n2"})");
     // Only parsing and not-found errors are the client's fault.
