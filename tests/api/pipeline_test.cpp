@@ -691,7 +691,7 @@ TEST_F(LoginThrottleTest, TenFailuresThrottleThePairWithABackoffThatDoublesUpToF
 // Clients writing week programs and access groups with their rights at once, served by four worker
 // threads: every request must succeed (none may run into the database's write lock) and every write be
 // stored.
-constexpr int kClients = 4, kGroups = 10;
+constexpr int kClients = 4, kGroups = 40;
 
 class ConcurrencyTest : public AdminApiTest {
 protected:
