@@ -37,8 +37,11 @@ std::string DoorCommand(const std::string& ids, int state) {
 std::string Read(const std::string& members) {
     return R"({"simulateCardRead":{)" + members + "}}";
 }
+std::string Detail(int detailID, const std::string& value) {
+    return std::to_string(detailID) + "=" + value;
+}
 std::string Detail(int detailID, const TCRecordID& record) {
-    return std::to_string(detailID) + "=#" + Id(record);
+    return Detail(detailID, "#" + Id(record));
 }
 
 bool WaitUntil(const std::function<bool()>& done) {
@@ -314,10 +317,9 @@ TEST_F(DoorsTest, EachCommandShowsInTheDoorStatusAndTheEventLog) {
         ASSERT_EQ(events.size(), 2u);
         EXPECT_EQ(DetailTexts(events[0]),
                   (std::vector<std::string>{Detail(AccessEvent::Member_DoorID, m_D1),
-                                            std::to_string(AccessEvent::Member_DoorCommand) + "=" +
-                                                std::to_string(control),
+                                            Detail(AccessEvent::Member_DoorCommand, std::to_string(control)),
                                             Detail(WebEvent::Member_OperatorID, m_Admin),
-                                            std::to_string(SystemEvent::Member_Information) + "=Web API"}));
+                                            Detail(SystemEvent::Member_Information, "Web API")}));
     }
     // Paging limits the doors asked for, the count covers all.
     EXPECT_NE(
@@ -326,55 +328,51 @@ TEST_F(DoorsTest, EachCommandShowsInTheDoorStatusAndTheEventLog) {
 }
 
 TEST_F(DoorsTest, SimulatedReadIsDecidedByTheDoorServiceAndLogged) {
+    const std::string card1001AtD1 = Read(R"("doorID":)" + IdJson(m_D1) + R"(,"cardNumber":"1001")");
     int64_t before = LastEventID();
-    ASSERT_EQ(
-        Post("/management/simulatecardread", Read(R"("doorID":)" + IdJson(m_D1) + R"(,"cardNumber":"1001")"))
-            .Status,
-        200);
+    ASSERT_EQ(Post("/management/simulatecardread", card1001AtD1).Status, 200);
     auto granted = WaitForEvents(before, AccessEvent::Type_AccessGranted, 1);
     ASSERT_EQ(granted.size(), 1u);
     EXPECT_EQ(DetailTexts(granted[0]),
               (std::vector<std::string>{Detail(AccessEvent::Member_DoorID, m_D1),
                                         Detail(AccessEvent::Member_ReaderID, m_R1),
-                                        std::to_string(AccessEvent::Member_CardNumber) + "=1001"}));
+                                        Detail(AccessEvent::Member_CardNumber, "1001")}));
     const auto action = WaitForEvents(before, KeynodeWebApi::Type_ApiActionExecuted, 1);
     ASSERT_EQ(action.size(), 1u);
     EXPECT_EQ(
         DetailTexts(action[0]),
         (std::vector<std::string>{
-            std::to_string(SystemEvent::Member_Information) + "=Simulate card read executed from Web API",
+            Detail(SystemEvent::Member_Information, "Simulate card read executed from Web API"),
             Detail(AccessEvent::Member_DoorID, m_D1), Detail(AccessEvent::Member_ReaderID, m_R1),
-            Detail(WebEvent::Member_OperatorID, m_Admin),
-            std::to_string(AccessEvent::Member_CardNumber) + "=1001"}));
+            Detail(WebEvent::Member_OperatorID, m_Admin), Detail(AccessEvent::Member_CardNumber, "1001")}));
     EXPECT_EQ(WaitForState(m_D1, {Access::DOOR_POSITION_RELEASED, Access::DOOR_CAUSE_ACCESS_GRANTED}),
               std::make_pair(2, 2));
 
     // At night the same card is refused; a chip is found by its number, and D2 by the reader linked to it.
     m_Now = At(2026, 12, 7, 22, 0).Utc.get_Seconds();
     before = LastEventID();
-    Post("/management/simulatecardread", Read(R"("doorID":)" + IdJson(m_D1) + R"(,"cardNumber":"1001")"));
+    Post("/management/simulatecardread", card1001AtD1);
     Post("/management/simulatecardread",
          Read(R"("doorID":)" + IdJson(m_D2) + R"(,"chipNumber":4600387192,"chipNumberBitLength":32)"));
     const auto denied = WaitForEvents(before, AccessEvent::Type_AccessDenied, 2);
     ASSERT_EQ(denied.size(), 2u);
     EXPECT_EQ(DetailTexts(denied[0]).back(),
-              std::to_string(AccessEvent::Member_DenialReason) + "=week program says no access now");
+              Detail(AccessEvent::Member_DenialReason, "week program says no access now"));
     EXPECT_EQ(DetailTexts(denied[1]),
               (std::vector<std::string>{
                   Detail(AccessEvent::Member_DoorID, m_D2), Detail(AccessEvent::Member_ReaderID, m_R1),
-                  std::to_string(AccessEvent::Member_CardNumber) + "=305419896",
-                  std::to_string(AccessEvent::Member_ChipID) + "=12345678",
-                  std::to_string(AccessEvent::Member_DenialReason) + "=week program says no access now"}));
+                  Detail(AccessEvent::Member_CardNumber, "305419896"),
+                  Detail(AccessEvent::Member_ChipID, "12345678"),
+                  Detail(AccessEvent::Member_DenialReason, "week program says no access now")}));
 
     // A blocked door refuses every card.
     m_Now = At(2026, 12, 7, 10, 0).Utc.get_Seconds();
     ASSERT_EQ(Post("/management/doors", DoorCommand(IdJson(m_D1), 4)).Status, 200);
     before = LastEventID();
-    Post("/management/simulatecardread", Read(R"("doorID":)" + IdJson(m_D1) + R"(,"cardNumber":"1001")"));
+    Post("/management/simulatecardread", card1001AtD1);
     const auto blocked = WaitForEvents(before, AccessEvent::Type_AccessDenied, 1);
     ASSERT_EQ(blocked.size(), 1u);
-    EXPECT_EQ(DetailTexts(blocked[0]).back(),
-              std::to_string(AccessEvent::Member_DenialReason) + "=door blocked");
+    EXPECT_EQ(DetailTexts(blocked[0]).back(), Detail(AccessEvent::Member_DenialReason, "door blocked"));
 }
 
 TEST_F(DoorsTest, SimulatedReadChecksItsRequestBeforeAnyMail) {
