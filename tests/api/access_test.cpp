@@ -22,12 +22,6 @@ TCRecordID AddDoor() {
     return AddRow(Access::TCDBDoors(), {&Table_AccessDoors::NAME}, {"door"});
 }
 
-TCRecordID AddWeekProgram(int type, const std::string& externalID = "") {
-    namespace WP = Table_CommonWeekPrograms;
-    return AddRow(System::TCDBWeekPrograms(), {&WP::NAME, &WP::TYPE, &WP::IS_SYSTEM}, {"program", type, 0},
-                  externalID);
-}
-
 std::string DumpGroupsAndRights() {
     return DumpRows(Access::TCDBAccessGroups(), "group") + DumpRows(Access::TCDBAccessGroupRights(), "right");
 }
@@ -42,9 +36,9 @@ protected:
         AdminApiTest::SetUp();
         for (TCRecordID* door : {&m_Door1, &m_Door2, &m_Door3})
             *door = AddDoor();
-        m_Always = AddWeekProgram(10, "wp-always");
-        m_Office = AddWeekProgram(10);
-        m_Release = AddWeekProgram(20);
+        m_Always = AddWeekProgramRow("program", 10, 0, {}, "wp-always");
+        m_Office = AddWeekProgramRow("program", 10, 0);
+        m_Release = AddWeekProgramRow("program", 20, 0);
     }
 
     // A right as the API writes it.

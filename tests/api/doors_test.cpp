@@ -116,20 +116,14 @@ protected:
                {&Table_AccessMultiDoorsLink::DOOR_LINK, &Table_AccessMultiDoorsLink::READER_LINK},
                {m_D2, m_R1});
 
-        namespace WP = Table_CommonWeekPrograms;
-        namespace P = Table_CommonWeekProgramPeriods;
-        const TCRecordID office =
-            AddRow(System::TCDBWeekPrograms(), {&WP::NAME, &WP::TYPE, &WP::IS_SYSTEM}, {"Office", 10, 0});
-        const auto period = [&](int day, int start, int function) {
-            AddRow(System::TCDBWeekProgramPeriods(), {&P::LINKTO, &P::DAYNO, &P::STARTSEC, &P::FUNCTION},
-                   {office, day, start, function});
-        };
+        std::vector<Period> periods;
         for (int day = 0; day <= 16; ++day)
-            period(day, 0, day == 7 ? 101 : 100);
+            periods.emplace_back(day, 0, day == 7 ? 101 : 100);
         for (int day = 0; day < 5; ++day) {
-            period(day, 7 * 3600, 101);
-            period(day, 19 * 3600, 100);
+            periods.emplace_back(day, 7 * 3600, 101);
+            periods.emplace_back(day, 19 * 3600, 100);
         }
+        const TCRecordID office = AddWeekProgramRow("Office", 10, 0, periods);
 
         namespace HD = Table_CommonHolidays;
         namespace HP = Table_CommonHolidayPeriods;
@@ -255,13 +249,12 @@ TEST_F(DoorsTest, FilterListsDoorsWithTheUsersMaskAndHidesDoorsWithoutRecordRigh
 }
 
 TEST_F(DoorsTest, CommandChecksEveryDoorBeforeItCommandsOneThroughItsOwnUnit) {
-    const std::string unknown = R"({"id":999})";
     const std::pair<std::string, std::string> cases[] = {
         {R"({"doorCommand":{"newDoorState":1}})", ErrorBody(1, "doorIDs is required")},
         {R"({"doorCommand":{"doorIDs":[5],"newDoorState":1}})",
          ErrorBody(2, "Parsing error:Expected JSON object")},
         {DoorCommand("", 1), ErrorBody(1, "No door specified")},
-        {DoorCommand(IdJson(m_D1) + "," + unknown + R"(,{"id":998})", 1),
+        {DoorCommand(IdJson(m_D1) + R"(,{"id":999},{"id":998})", 1),
          ErrorBody(1, "2 doors not found in database form 3 that are specified")},
         {DoorCommand(IdJson(m_D1), 5), ErrorBody(1, "Value 5 for newDoorState is not valid")},
         {DoorCommand(IdJson(m_D1), -1), ErrorBody(1, "Value -1 for newDoorState is not valid")},

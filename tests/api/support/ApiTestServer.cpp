@@ -2,6 +2,7 @@
 
 #include "ApiExpectations.h"
 
+#include "DB/Tables/SystemTables.h"
 #include "Property/AccessProp.h"
 #include "Web/SelfSignedCertificate.h"
 
@@ -27,6 +28,19 @@ ApiTestServer::ApiTestServer(std::shared_ptr<KeynodeApi::KnaMain> api, const std
 ApiTestServer::~ApiTestServer() {
     m_Server->stop();
     m_Api->Stop();
+}
+
+Accessories::TCRecordID AddWeekProgramRow(const std::string& name, int type, int isSystem,
+                                          const std::vector<Period>& periods, const std::string& externalID) {
+    namespace WP = Table_CommonWeekPrograms;
+    namespace P = Table_CommonWeekProgramPeriods;
+    const Accessories::TCRecordID id =
+        AddRow(System::TCDBWeekPrograms(), {&WP::NAME, &WP::TYPE, &WP::IS_SYSTEM}, {name, type, isSystem},
+               externalID);
+    for (const auto& [day, second, function] : periods)
+        AddRow(System::TCDBWeekProgramPeriods(), {&P::LINKTO, &P::DAYNO, &P::STARTSEC, &P::FUNCTION},
+               {id, day, second, function});
+    return id;
 }
 
 void ApiHttpTest::StartServer(std::shared_ptr<KeynodeApi::KnaMain> api) {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "KnaMain.h"
@@ -54,6 +55,12 @@ inline std::string Id(const Accessories::TCRecordID& id) {
 inline std::string IdJson(const Accessories::TCRecordID& id) {
     return "{\"id\":" + Id(id) + "}";
 }
+
+using Period = std::tuple<int, int, int>; // day, start second, function
+// A week program written directly, as the host's own configuration writes them, with its periods.
+Accessories::TCRecordID AddWeekProgramRow(const std::string& name, int type, int isSystem,
+                                          const std::vector<Period>& periods = {},
+                                          const std::string& externalID = "");
 
 // A request the API must refuse with `Expected` as the body.
 struct Rejection {
