@@ -252,7 +252,6 @@ protected:
                DumpRows(Access::TCDBAccessCards(), "card") +
                DumpRows(Access::TCDBAccessCardAccessGroupLinks(), "link");
     }
-    HttpReply GetCards(const std::string& query) { return Call("GET", kCards + query); }
     // The stored card as GET answers it.
     std::string Card(const TCRecordID& card) {
         const std::string records = Stored(kCards, IdJson(card));
@@ -295,7 +294,7 @@ TEST_F(CardsApiTest, PostAnswersTheStoredCardAndEveryLookupFindsIt) {
     EXPECT_EQ("{\"card\":" + card + "}", reply.Body);
     for (const std::string& query : {"?id=" + UrlEncode(R"({"extId":"c-1"})"), "?id=" + UrlEncode(IdJson(id)),
                                      std::string("?cardNumber=42")})
-        EXPECT_EQ("{\"records\":[" + card + "]}", GetCards(query).Body) << query;
+        EXPECT_EQ("{\"records\":[" + card + "]}", Call("GET", kCards + query).Body) << query;
 
     // Defaults of a minimal card; a card of a hidden type stays out of GET but keeps its number.
     const int64_t plain =
@@ -307,7 +306,7 @@ TEST_F(CardsApiTest, PostAnswersTheStoredCardAndEveryLookupFindsIt) {
     const TCRecordID hidden = AddCard("44", m_Ben, 1, "c-hidden");
     for (const std::string& query : {"?id=" + UrlEncode(IdJson(hidden)), std::string("?cardNumber=44"),
                                      "?id=" + UrlEncode(R"({"id":4242})")})
-        EXPECT_EQ("{\"records\":[]}", GetCards(query).Body) << query;
+        EXPECT_EQ("{\"records\":[]}", Call("GET", kCards + query).Body) << query;
 }
 
 TEST_F(CardsApiTest, RefusedRequestsChangeNothing) {
@@ -400,7 +399,7 @@ TEST_F(CardsApiTest, UpdateWritesOnlyWhatTheRequestNames) {
     EXPECT_NE(std::string::npos, put(R"(,"accessGroupLinks":null)").find(R"("accessGroupLinks":[])"));
 
     Succeeds("DELETE", kCards + "?id=" + UrlEncode(R"({"extId":"c-9"})"));
-    EXPECT_EQ("{\"records\":[]}", GetCards("?cardNumber=9").Body);
+    EXPECT_EQ("{\"records\":[]}", Call("GET", kCards + "?cardNumber=9").Body);
     EXPECT_EQ(std::string::npos, DumpCardTables().find("card ext=c-9"));
 }
 

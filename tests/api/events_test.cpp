@@ -93,7 +93,6 @@ protected:
         AddEvent(kUntaggedType, 2, 5000);
         AdminApiTest::SetUp();
     }
-    HttpReply Filter(const std::string& body) { return Call("POST", "/events/filter", body); }
 };
 
 TEST_F(EventFilterApiTest, ConditionsSelectTheExpectedEventsInAscendingOrder) {
@@ -123,7 +122,7 @@ TEST_F(EventFilterApiTest, ConditionsSelectTheExpectedEventsInAscendingOrder) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Filter);
-        const HttpReply reply = Filter("{\"eventFilter\":" + c.Filter + "}");
+        const HttpReply reply = Call("POST", "/events/filter", "{\"eventFilter\":" + c.Filter + "}");
         ASSERT_EQ(200, reply.Status) << reply.Body;
         rapidjson::Document doc;
         doc.Parse(reply.Body.c_str());
@@ -144,18 +143,19 @@ TEST_F(EventFilterApiTest, EventsAreWrittenWithTheirDetailsRecordsBeforeCount) {
         R"({"id":{"id":2},"type":2100,"value":null,"relatedRecord":)"
         R"({"tableId":20,"id":{"id":5},"keynodeId":{"id":null}}},)"
         R"({"id":{"id":3},"type":2101,"value":"half","relatedRecord":null}]}],"count":1})",
-        Filter(R"({"eventFilter":{"id":{"id":1}}})").Body);
+        Call("POST", "/events/filter", R"({"eventFilter":{"id":{"id":1}}})").Body);
     EXPECT_EQ(R"({"records":[{"id":{"id":4},"type":12006,"keynodeId":null,"eventTime":null,)"
               R"("clearTime":null,"clearedBy":null,"details":[]}],"count":1})",
-              Filter(R"({"eventFilter":{"id":{"id":4}}})").Body);
+              Call("POST", "/events/filter", R"({"eventFilter":{"id":{"id":4}}})").Body);
     EXPECT_NE(std::string::npos,
-              Filter(R"({"eventFilter":{"id":{"id":2}}})")
+              Call("POST", "/events/filter", R"({"eventFilter":{"id":{"id":2}}})")
                   .Body.find(R"("keynodeId":{"id":2},"eventTime":"1970-01-01T00:33:20Z")"));
 
     // Stored invalid UTF-8 is answered as replacement characters.
     const std::string cut = "T\xC3\xBCr \xC3";
     const int64_t id = AddEvent(12000, {}, {}, {{12100, cut}, {12103, "\xFFok"}});
-    const HttpReply reply = Filter("{\"eventFilter\":{\"id\":{\"id\":" + std::to_string(id) + "}}}");
+    const HttpReply reply =
+        Call("POST", "/events/filter", "{\"eventFilter\":{\"id\":{\"id\":" + std::to_string(id) + "}}}");
     EXPECT_NE(std::string::npos, reply.Body.find("\"value\":\"T\xC3\xBCr \xEF\xBF\xBD\""));
     EXPECT_NE(std::string::npos, reply.Body.find("\"value\":\"\xEF\xBF\xBDok\""));
 
@@ -255,11 +255,9 @@ std::string StoredSettings() {
 
 class WebHookApiTest : public AdminApiTest {
 protected:
-    HttpReply Hook(const std::string& method, const std::string& path, const std::string& body = "") {
-        return Call(method, "/events/webhook" + path, body);
-    }
     void PostReceiver() {
-        Hook("POST", "", "{\"eventWebHook\":{\"url\":\"" + m_Receiver.Url() + "\",\"eventFilter\":{}}}");
+        Call("POST", "/events/webhook",
+             "{\"eventWebHook\":{\"url\":\"" + m_Receiver.Url() + "\",\"eventFilter\":{}}}");
     }
 
     WebHookReceiver m_Receiver;
@@ -292,11 +290,11 @@ TEST_F(WebHookApiTest, PostStoresTheSettingsGetShowsThemAndDeleteClearsThem) {
         SCOPED_TRACE(c.Body);
         Succeeds("POST", "/events/webhook", "{\"eventWebHook\":" + c.Body + "}");
         EXPECT_EQ(c.Stored, StoredSettings());
-        EXPECT_EQ(c.Shown, Hook("GET", "").Body);
+        EXPECT_EQ(c.Shown, Call("GET", "/events/webhook").Body);
     }
     EXPECT_EQ("hidden-secret", Setting(P::GeneralWebApiSettings_EventWebHook_SigningSecret));
 
-    Hook("POST", "",
+    Call("POST", "/events/webhook",
          R"({"eventWebHook":{"url":"http://h/x","eventFilter":{"id":{"id":3}},"userName":"u",)"
          R"("password":"p","authType":"Basic"}})");
     Succeeds("DELETE", "/events/webhook");
@@ -337,7 +335,7 @@ TEST_F(WebHookApiTest, TestPostsTheGivenEventAloneAndKeepsTheStoredID) {
     ExpectRejected({{"POST", "/events/webhook/test", "{}", ParsingError("Expected event member")}},
                    StoredSettings);
     // Without settings nothing is sent.
-    Hook("DELETE", "");
+    Call("DELETE", "/events/webhook");
     Succeeds("POST", "/events/webhook/test", R"({"event":{}})");
     EXPECT_EQ(1u, m_Receiver.RequestCount());
 }
