@@ -113,10 +113,6 @@ TEST(Base64, KnownVectorsLenientInputBinaryRoundTripAndInvalidText) {
     for (size_t length = 0; length <= bytes.size(); length += 37)
         EXPECT_EQ(TCCryptoUtil::Base64Decode(TCCryptoUtil::Base64Encode(bytes.substr(0, length))),
                   bytes.substr(0, length));
-    Accessories::TCBinaryStream out;
-    ASSERT_TRUE(TCBase64Coder::Decode(TCBase64Coder::Encode(bytes.data(), bytes.size()), out));
-    EXPECT_EQ(out.size(), bytes.size());
-    EXPECT_EQ(out.AsString(), bytes);
 
     // Invalid text; streams are read from the start.
     for (const char* text : {"Zm9v!", "Z", "Zm8==", "Zg=", "Zm8=Zm8=", "=Zm8", "Zm-_"}) {
@@ -195,11 +191,10 @@ TEST_F(DebugOutputTest, LevelsSwitchOneByOneOrFromTextAndLinesAreWrittenWholeOnl
         });
     for (std::thread& writer : writers)
         writer.join();
-    const Strings& lines = m_Lines;
-    ASSERT_EQ(lines.size(), 1u + 4 * 200);
-    for (size_t i = 1; i < lines.size(); ++i)
-        ASSERT_TRUE(std::regex_match(lines[i], std::regex(R"(\S+ \[COMMON\] writer \d line \d+)")))
-            << lines[i];
+    ASSERT_EQ(m_Lines.size(), 1u + 4 * 200);
+    for (size_t i = 1; i < m_Lines.size(); ++i)
+        ASSERT_TRUE(std::regex_match(m_Lines[i], std::regex(R"(\S+ \[COMMON\] writer \d line \d+)")))
+            << m_Lines[i];
 }
 
 TEST(Exception, TextNamesFileLineAndMessageAndAssertionsTheirExpression) {
@@ -267,7 +262,6 @@ TEST(NetworkInterfaces, LoopbackDefaultUnknownInterfacesAndMACAddressTexts) {
         EXPECT_FALSE(mac.Parse(text)) << text;
         EXPECT_EQ(mac.get_AsString(), "00:1a:2b:3c:4d:ff") << text;
     }
-    EXPECT_TRUE(TCMACAddress().IsNull());
 }
 
 // Execute waits once on the thread's events; Shutdown records that it ran. Log is read after Stop (a join).
@@ -353,12 +347,9 @@ TEST(Threads, WaitObjectsOrderAndUnregisterEventsWakeRunningThreadsSyncPrimitive
 
     // Auto-reset event, recursive critical section, tick counter.
     TCSignalEventObject event;
-    EXPECT_FALSE(event.IsSignaled());
     event.Signal();
-    EXPECT_TRUE(event.IsSignaled());
     EXPECT_TRUE(event.Wait(0));
     EXPECT_FALSE(event.IsSignaled());
-    EXPECT_FALSE(event.Wait(0));
     event.Signal();
     event.Reset();
     EXPECT_FALSE(event.Wait(0));
