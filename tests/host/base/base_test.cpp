@@ -172,7 +172,6 @@ TEST_F(DebugOutputTest, LevelsSwitchOneByOneOrFromTextAndLinesAreWrittenWholeOnl
     EXPECT_FALSE(IsDebugLevel(negative));
     SetDebugLevelsFromText("");
 
-    // Whole formatted lines, only when on, from many threads.
     SendDebugOutput(DEBUG_WEBAPI, "dropped %d", 1);
     EXPECT_TRUE(m_Lines.empty());
     SetDebugLevel(DEBUG_WEBAPI, true);
@@ -410,9 +409,7 @@ TEST(UTCTime, KnownInstantsDaysBeforeTheEpochAndImpossibleDates) {
         {TCUTCTime::FromYMDHMS(1900, 1, 1, 0, 0, 0), -2208988800LL}};
     for (const auto& [time, seconds] : instants)
         EXPECT_EQ(time.get_Seconds(), seconds);
-    int year = 0, month = 0, day = 0;
-    TCUTCTime(-1).GetYMD(year, month, day);
-    EXPECT_EQ((TCDateData{year, month, day}), (TCDateData{1969, 12, 31}));
+    EXPECT_EQ(TCUTCTime(-1).GetDate(), (TCDateData{1969, 12, 31}));
     EXPECT_EQ(TCUTCTime(-86400).GetDate(), (TCDateData{1969, 12, 31}));
     EXPECT_EQ(TCUTCTime(-86400 - 1).GetDate(), (TCDateData{1969, 12, 30}));
 

@@ -358,7 +358,6 @@ TEST_F(EventLogTest, EventIsWrittenWhenItGoesWithItsDetailsInOrderAndTextsWholeI
                   std::to_string(AccessEvent::Member_DoorID.ID) + " null 4001/12",
                   std::to_string(KeynodeWebApi::Member_UserErrorDetails.ID) + " " + longText + " -/-"}));
 
-    // IDs ascend in writing order; ReadEvents pages.
     std::vector<int64_t> written;
     for (int i = 0; i < 3; ++i) {
         TCClientEvent event(KeynodeWebApi::Type_ConnectionFailed);
@@ -394,7 +393,6 @@ TEST_F(EventLogTest, EventGoesWithARolledBackTransactionAFailedWriteDoesNotThrow
     DB::TCDatabase::Open(DatabasePath());
     EXPECT_TRUE(ReadEvents(0, ALL).empty());
 
-    // Events from four threads all land.
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t)
         threads.emplace_back([t] {
