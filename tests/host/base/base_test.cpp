@@ -94,17 +94,17 @@ TEST(PasswordHash, MalformedHashesFailAndTheCacheNeverServesAnotherPairing) {
 }
 
 TEST(Base64, KnownVectorsLenientInputBinaryRoundTripAndInvalidText) {
-    const std::pair<std::string, std::string> vectors[] = {
-        {"", ""}, {"f", "Zg=="}, {"fo", "Zm8="}, {"foobar", "Zm9vYmFy"}, {"\xfb\xff", "+/8="}};
-    for (const auto& [plain, encoded] : vectors) {
+    // Plain, encoded, and an encoding without padding or with whitespace, which is accepted.
+    const std::string vectors[][3] = {{"", "", "\n"},
+                                      {"f", "Zg==", "Zg"},
+                                      {"fo", "Zm8=", "Zm8"},
+                                      {"foobar", "Zm9vYmFy", "Zm9v\r\nYmFy\n"},
+                                      {"\xfb\xff", "+/8=", " +/8= "}};
+    for (const auto& [plain, encoded, lenient] : vectors) {
         EXPECT_EQ(TCCryptoUtil::Base64Encode(plain), encoded);
         EXPECT_EQ(TCCryptoUtil::Base64Decode(encoded), plain);
+        EXPECT_EQ(TCCryptoUtil::Base64Decode(lenient), plain) << lenient;
     }
-    // Missing padding and whitespace are accepted.
-    const std::pair<std::string, std::string> lenient[] = {
-        {"Zm8", "fo"}, {"Zg", "f"}, {"Zm9v\r\nYmFy\n", "foobar"}, {" Zm8= ", "fo"}};
-    for (const auto& [encoded, plain] : lenient)
-        EXPECT_EQ(TCCryptoUtil::Base64Decode(encoded), plain) << encoded;
 
     std::string bytes;
     for (int i = 0; i < 256; ++i)
@@ -147,25 +147,28 @@ protected:
 
 const TCDebugCategory kHighCategory{200, "HIGH"};
 
+// The names of the categories that are on, among these.
+std::string LevelsOn() {
+    std::string on;
+    for (const TCDebugCategory* category :
+         {&DEBUG_DB, &DEBUG_HTTP, &DEBUG_COMMON, &DEBUG_WEBAPI, &kHighCategory})
+        if (IsDebugLevel(*category)) on += std::string(on.empty() ? "" : " ") + category->Name;
+    return on;
+}
+
 TEST_F(DebugOutputTest, LevelsSwitchOneByOneOrFromTextAndLinesAreWrittenWholeOnlyWhenOn) {
     SetDebugLevel(DEBUG_WEBAPI, true);
-    EXPECT_TRUE(IsDebugLevel(DEBUG_WEBAPI));
-    EXPECT_FALSE(IsDebugLevel(DEBUG_COMMON));
+    EXPECT_EQ(LevelsOn(), "WEBAPI");
     SetDebugLevel(kHighCategory, true);
     SetDebugLevel(DEBUG_WEBAPI, false);
-    EXPECT_FALSE(IsDebugLevel(DEBUG_WEBAPI));
-    EXPECT_TRUE(IsDebugLevel(kHighCategory));
+    EXPECT_EQ(LevelsOn(), "HIGH");
 
     SetDebugLevel(DEBUG_DB, true);
     SetDebugLevelsFromText(" common ,WEBAPI,unknown");
-    EXPECT_TRUE(IsDebugLevel(DEBUG_COMMON));
-    EXPECT_TRUE(IsDebugLevel(DEBUG_WEBAPI));
-    EXPECT_FALSE(IsDebugLevel(DEBUG_DB)) << "levels not listed are switched off";
-    EXPECT_FALSE(IsDebugLevel(kHighCategory));
+    EXPECT_EQ(LevelsOn(), "COMMON WEBAPI") << "levels not listed are switched off";
 
     SetDebugLevelsFromText("All");
-    EXPECT_TRUE(IsDebugLevel(DEBUG_HTTP));
-    EXPECT_TRUE(IsDebugLevel(kHighCategory));
+    EXPECT_EQ(LevelsOn(), "DB HTTP COMMON WEBAPI HIGH");
     const TCDebugCategory outside{256, "OUTSIDE"}, negative{-1, "NEGATIVE"};
     SetDebugLevel(outside, true);
     EXPECT_FALSE(IsDebugLevel(outside)) << "out of range numbers are never on";
