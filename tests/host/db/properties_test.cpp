@@ -152,7 +152,6 @@ TEST(PropertyIDTest, NamesAndNumbersIdentifyOnePropertyAndSessionsOpenRenameAndC
     EXPECT_EQ(Property::TCPropertyID::FindByName("generalwebapisettings_enabled"), nullptr);
     EXPECT_EQ(Property::TCPropertyID::FindByName("NoSuchSetting"), nullptr);
     EXPECT_EQ(Property::TCPropertyChoiceID::Find(1400), Choice_EventWebHookAuthType_None);
-    EXPECT_EQ(Property::TCPropertyChoiceID::Find(1401).get_ID(), 1401);
     EXPECT_THROW(Property::TCPropertyChoiceID::Find(1402), TCException);
 
     using Property::TCPropertyCollection;

@@ -272,6 +272,7 @@ TEST_F(TablesTest, SetByCardMakesTheLinksExactlyTheGivenOnesOrRefusesBadListsAnd
         return links;
     };
     Access::TCDBAccessCardAccessGroupLinks links;
+    EXPECT_THROW(links.SetByCard(card, {{c, {}, {}}, {c, {}, {}}}, true), TCException);
     EXPECT_THROW(links.SetByCard(card, {{TCRecordID(), {}, {}}}, true), TCException);
     EXPECT_THROW(links.SetByCard(TCRecordID(), {{c, {}, {}}}, true), TCException);
     // A group that does not exist fails in the database after the card's other links were removed.

@@ -23,20 +23,17 @@ using namespace std::chrono_literals;
 namespace {
 
 // A resource whose behaviour each test writes inline.
-class LambdaResource : public Web::Resource {
-public:
-    using Handler = std::function<void(const Web::Request&, Web::Response&)>;
-    explicit LambdaResource(Handler handler) : m_Handler(std::move(handler)) {}
+struct LambdaResource : Web::Resource {
+    std::function<void(const Web::Request&, Web::Response&)> Handler;
     void handleRequest(const Web::Request& request, Web::Response& response) override {
-        m_Handler(request, response);
+        Handler(request, response);
     }
-
-private:
-    Handler m_Handler;
 };
 
-std::shared_ptr<Web::Resource> handler(LambdaResource::Handler handler) {
-    return std::make_shared<LambdaResource>(std::move(handler));
+std::shared_ptr<Web::Resource> handler(std::function<void(const Web::Request&, Web::Response&)> handler) {
+    auto resource = std::make_shared<LambdaResource>();
+    resource->Handler = std::move(handler);
+    return resource;
 }
 
 // Answers with a fixed body, so tests can tell which resource was chosen.
