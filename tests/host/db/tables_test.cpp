@@ -432,7 +432,6 @@ TEST(EventDefinitionTest, FixedTypeNumbersAndUniqueDetailNumbers) {
     std::set<int> numbers;
     for (const auto& detail : details) {
         EXPECT_TRUE(numbers.insert(detail.ID).second) << detail.Name;
-        ASSERT_NE(Event::FindEventDetailName(detail.ID), nullptr) << detail.Name;
         EXPECT_STREQ(Event::FindEventDetailName(detail.ID), detail.Name);
     }
     EXPECT_STREQ(Event::FindEventTypeName(12001), "KeynodeWebApi.Unauthorized");
