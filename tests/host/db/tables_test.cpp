@@ -1,4 +1,5 @@
 // The host tables (docs/database-tables.md) and the event log on a real database file.
+#include "DB/TCDBInsertRow.h"
 #include "DB/TCDBTransaction.h"
 #include "DB/TCDatabase.h"
 #include "DB/Tables/AllTables.h"
@@ -71,14 +72,6 @@ TCDBParam SampleValue(const TCDBTableSpec& spec, const TCDBFieldSpec& field, int
                                  : TCDBParam(double(n) + 0.5);
 }
 
-void Write(DB::TCDBField field, const TCDBParam& value) {
-    const auto& storage = value.get_Storage();
-    if (const auto* integer = std::get_if<int64_t>(&storage)) return field.set_AsBigInt(*integer);
-    if (const auto* real = std::get_if<double>(&storage)) return field.set_AsReal(*real);
-    if (const auto* text = std::get_if<std::string>(&storage)) return field.set_AsString(*text);
-    field.SetNull();
-}
-
 // The column read back through the getter of its declared type.
 TCDBParam ReadTyped(DB::TCDBField field, DB::TEDBFieldType type) {
     using T = DB::TEDBFieldType;
@@ -101,18 +94,16 @@ protected:
     // Inserts a row with a sample value in every column; links not given in `values` name the row of the
     // target table inserted last, made first when there is none.
     TCRecordID Insert(const TCDBTableSpec& spec, const Values& values = {}, int seed = 1) {
-        DB::TCDBAutoObject row;
-        DB::TCDBBasicTable(spec).CreateObject(row);
+        DB::TCDBRowValues row;
         for (const TCDBFieldSpec* field : spec.Fields) {
             if (field == spec.IDField) continue;
             const auto given = values.find(field);
             const auto target = LINK_TARGETS.find(ColumnKey(*field));
-            Write(row.Field(*field), given != values.end()          ? given->second
-                                     : target != LINK_TARGETS.end() ? TCDBParam(Latest(target->second))
-                                                                    : SampleValue(spec, *field, seed));
+            row.emplace_back(field, given != values.end()          ? given->second
+                                    : target != LINK_TARGETS.end() ? TCDBParam(Latest(target->second))
+                                                                   : SampleValue(spec, *field, seed));
         }
-        row.Save(false);
-        return m_Latest[spec.Name] = row.Field(*spec.IDField).get_AsRecordID();
+        return m_Latest[spec.Name] = DB::InsertRow(DB::TCDBBasicTable(spec), row);
     }
     TCRecordID Latest(const std::string& table) {
         const auto latest = m_Latest.find(table);

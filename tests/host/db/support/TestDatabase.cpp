@@ -1,5 +1,7 @@
 #include "TestDatabase.h"
 
+#include "DB/TCDBInsertRow.h"
+
 namespace TestSchema {
 
 using DB::TCDBFieldSpec;
@@ -46,21 +48,13 @@ const std::vector<const DB::TCDBTableSpec*>& Tables() {
 } // namespace TestSchema
 
 int64_t AddWidget(const std::string& name, const Accessories::TCNullTypes<int>& size) {
-    DB::TCDBAutoObject row;
-    DB::TCDBBasicTable(TestSchema::Widgets::SPEC).CreateObject(row);
-    row.Field(TestSchema::Widgets::NAME).set_AsString(name);
-    row.Field(TestSchema::Widgets::SIZE).set_AsNullInt(size);
-    row.Save();
-    return row.get_ID().get_ID();
+    using namespace TestSchema::Widgets;
+    return DB::InsertRow(DB::TCDBBasicTable(SPEC), {{&NAME, name}, {&SIZE, size}}).get_ID();
 }
 
 int64_t AddPart(int64_t widgetID, const std::string& label) {
-    DB::TCDBAutoObject row;
-    DB::TCDBBasicTable(TestSchema::Parts::SPEC).CreateObject(row);
-    row.Field(TestSchema::Parts::WIDGET).set_AsRecordID(Accessories::TCRecordID(widgetID));
-    row.Field(TestSchema::Parts::LABEL).set_AsString(label);
-    row.Save();
-    return row.get_ID().get_ID();
+    using namespace TestSchema::Parts;
+    return DB::InsertRow(DB::TCDBBasicTable(SPEC), {{&WIDGET, widgetID}, {&LABEL, label}}).get_ID();
 }
 
 int64_t CountRows(const DB::TCDBTableSpec& table, const DB::TCDBWhere& where) {
