@@ -350,18 +350,16 @@ TEST(Threads, WaitObjectsOrderAndUnregisterEventsWakeRunningThreadsSyncPrimitive
     TCCriticalSection section;
     ASSERT_TRUE(section.Enter());
     ASSERT_TRUE(section.Enter(0)); // the owner enters again
-    bool enteredElsewhere = true;
-    std::thread([&] { enteredElsewhere = section.Enter(10); }).join();
-    EXPECT_FALSE(enteredElsewhere);
-    section.Leave();
-    std::thread([&] { enteredElsewhere = section.Enter(10); }).join();
-    EXPECT_FALSE(enteredElsewhere) << "still held once";
-    section.Leave();
-    std::thread([&] {
-        enteredElsewhere = section.Enter(kLongWaitMs);
-        if (enteredElsewhere) section.Leave();
-    }).join();
-    EXPECT_TRUE(enteredElsewhere);
+    // Another thread gets in only once the owner left as often as it entered.
+    for (const bool free : {false, false, true}) {
+        bool enteredElsewhere = !free;
+        std::thread([&] {
+            enteredElsewhere = section.Enter(free ? kLongWaitMs : 10);
+            if (enteredElsewhere) section.Leave();
+        }).join();
+        EXPECT_EQ(enteredElsewhere, free);
+        if (!free) section.Leave();
+    }
     TCTickCounter counter;
     EXPECT_FALSE(counter.Activated());
     EXPECT_FALSE(counter.Expired());

@@ -1,10 +1,7 @@
 #include "support/TestClient.h"
 
-#include <boost/asio/connect.hpp>
 #include <boost/beast/http/read.hpp>
 #include <boost/beast/http/write.hpp>
-
-#include <stdexcept>
 
 namespace WebTest {
 
