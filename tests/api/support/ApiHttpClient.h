@@ -1,6 +1,6 @@
 #pragma once
-// A blocking HTTP client for the API tests. Every call has a deadline, so a faulty server fails a test
-// instead of hanging it.
+// Requests and answers as the API tests write them, sent with the web server tests' client, whose deadline
+// makes a faulty server fail a test instead of hanging it.
 #include <cstdint>
 #include <optional>
 #include <string>

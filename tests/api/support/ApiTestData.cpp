@@ -1,6 +1,5 @@
 #include "support/ApiTestData.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -17,19 +16,13 @@
 namespace ApiTest {
 
 TestDataDir::TestDataDir() {
-    const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/kna-api-XXXXXX";
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot create a temporary directory");
-    m_Path = pattern;
-    TCHostPaths::SetRoot(m_Path);
-    DB::TCDatabase::Open(m_Path + "/keynode.db");
+    TCHostPaths::SetRoot(m_Dir.get_Path());
+    DB::TCDatabase::Open(m_Dir / "keynode.db");
 }
 
 TestDataDir::~TestDataDir() {
     DB::TCDatabase::Close();
     TCHostPaths::SetRoot("");
-    std::error_code ignored;
-    std::filesystem::remove_all(m_Path, ignored);
 }
 
 Accessories::TCRecordID AddWebUser(const WebUserSpec& spec) {

@@ -10,6 +10,7 @@
 #include "DB/TCDBInsertRow.h"
 #include "Event/TCEventReader.h"
 #include "Property/TCPropertyID.h"
+#include "host/base/support/TempDir.h"
 
 namespace ApiTest {
 
@@ -19,11 +20,9 @@ class TestDataDir {
 public:
     TestDataDir();
     ~TestDataDir();
-    TestDataDir(const TestDataDir&) = delete;
-    TestDataDir& operator=(const TestDataDir&) = delete;
 
 private:
-    std::string m_Path;
+    TempDir m_Dir;
 };
 
 struct WebUserSpec {

@@ -21,7 +21,7 @@ TCKnmsMessage MakeApiMail(const ApiMail& request) {
     record.Field(Record::PATH) = request.path;
     record.Field(Record::METHOD) = request.method;
     record.Field(Record::BODY) = TCCryptoUtil::Base64Encode(request.body);
-    record.Field(Record::QUERY_PARAMS) = std::string();
+    // QUERY_PARAMS stays null, as a client without parameters may leave it.
     record.Field(Record::MAX_RESPONSE_SIZE) = 0;
     return mail.Message();
 }

@@ -26,7 +26,7 @@ Outgoing makeRequest(http::verb method, const std::string& target, const std::st
 
 class TestClient {
 public:
-    static constexpr std::chrono::seconds deadline{5};
+    static constexpr std::chrono::seconds deadline{10};
 
     // Connects to 127.0.0.1:port; with `tls`, completes a TLS handshake without verifying the server.
     TestClient(std::uint16_t port, bool tls = false);
