@@ -118,23 +118,16 @@ TEST_F(AccessGroupsApiTest, RefusedRequestsChangeNothing) {
                              right + "]}",
                          expected});
     }
-    const std::string notFound = RecordNotFoundBody(4020, R"({"id":987654})");
     cases.insert(
         cases.end(),
         {
-            {"POST", kGroups,
-             R"({"id":{"extId":"dup"},"name":"second","accessRights":[)" + Door1Always() + "]}",
-             ErrorBody(1, "External ID dup is already in use for table AccessGroups")},
             {"PUT", kGroups, R"({"id":{},"name":"x"})", ErrorBody(1, "Access group id is required")},
-            {"PUT", kGroups, R"({"id":{"extId":"ghost"},"name":"x"})",
-             RecordNotFoundBody(4020, R"({"id":null,"extId":"ghost"})")},
             {"GET", "/access/accessGroups?id=%7B%7D", "", ErrorBody(1, "Access group id is required")},
             {"GET", "/access/accessGroups?id=%7B%7D&name=Same", "",
              ErrorBody(1, "Maximum one parameter is allowed")},
             {"GET", "/access/accessGroups?id=%7B", "", ParsingError("Could not parse input, error: 4")},
             {"DELETE", kGroups, "", ErrorBody(1, "Missing identity parameter")},
             {"DELETE", "/access/accessGroups?id=%7B%7D", "", ErrorBody(1, "Access group id is required")},
-            {"DELETE", "/access/accessGroups?id=" + UrlEncode(R"({"id":987654})"), "", notFound},
         });
     ExpectRejected(cases, DumpGroupsAndRights);
 }
@@ -329,9 +322,6 @@ TEST_F(CardsApiTest, RefusedRequestsChangeNothing) {
             {"GET", kCards + "?cardNumber=", "", ErrorBody(1, "Card number is required")},
             {"GET", kCards + "?id=" + UrlEncode("{}"), "", ErrorBody(1, "Card id is required")},
             {"DELETE", kCards + "?cardNumber=500", "", ErrorBody(1, "Missing identity parameter")},
-            {"DELETE", kCards + "?id=" + UrlEncode(R"({"id":4242})"), "", noCard},
-            {"POST", kCards, R"({"number":"1"})", ParsingError("Expected id member")},
-            {"POST", kCards, R"({"id":null})", ParsingError("id member can't be null")},
             {"POST", kCards, R"({"id":{},"cardHolderID":{"id":1}})", ErrorBody(1, "Card number is required")},
             {"POST", kCards, R"({"id":{},"number":"1"})", ErrorBody(1, "Card holder id is required")},
             {"POST", kCards, R"({"id":{},"number":"777",)" + anna + "}", inUse},
@@ -357,7 +347,6 @@ TEST_F(CardsApiTest, RefusedRequestsChangeNothing) {
              R"({"id":)" + cardID + R"(,"info":"x","accessGroupLinks":[)" + staffLink + "," + staffLink +
                  "]}",
              duplicateLinks},
-            {"GET", kHolders, "", ErrorBody(1, "Expected single parameter")},
             {"GET", kHolders + "?name=Anna", "", ErrorBody(1, "Missing id query parameter")},
             {"GET", kHolders + "?id=" + UrlEncode("{}"), "", ErrorBody(1, "Card holder id is required")},
             {"DELETE", kHolders + "?name=Anna", "", ErrorBody(1, "Missing identity parameter")},
@@ -370,7 +359,6 @@ TEST_F(CardsApiTest, RefusedRequestsChangeNothing) {
             {"PUT", kHolders,
              R"({"id":{"extId":"h-anna"},"firstName":"Z","cardIDs":{"ids":[{"extId":"c-b1"},{}]}})",
              ErrorBody(1, "ID or external ID is required for table AccessCards")},
-            {"PUT", kHolders, R"({"id":{"extId":"nobody"},"firstName":"Z"})", nobody},
         },
         DumpCardTables);
 }
@@ -519,7 +507,6 @@ TEST_F(CardFiltersApiTest, EachCriterionSelectsItsCardsOrHoldersAndTheCountIgnor
         {true, R"({"cardIds":{"ids":[{"extId":"c-100"}]}})", "Anna Ben Cleo", -1},
         {true, R"({"accessGroupIDs":{"ids":[)" + night + "]}}", "Anna Ben", -1},
         {true, R"({"accessGroupIDs":{"ids":[)" + night + R"(]},"cardIds":{"ids":[)" + c1 + "]}}", "Anna", -1},
-        {true, R"({"skipCount":1,"limitCount":1})", "Ben", -1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Filter);
@@ -537,8 +524,6 @@ TEST_F(CardFiltersApiTest, EachCriterionSelectsItsCardsOrHoldersAndTheCountIgnor
               Call("POST", "/access/cards/filter", R"({"cardFilter":{"limitCount":1}})").Body);
     EXPECT_EQ(ParsingError("Expected cardFilter member"),
               Call("POST", "/access/cards/filter", R"({"filter":{}})").Body);
-    EXPECT_EQ(ParsingError("Expected cardHolderFilter member"),
-              Call("POST", "/access/cardHolders/filter", R"({"cardFilter":{}})").Body);
 }
 
 } // namespace
