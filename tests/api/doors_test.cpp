@@ -37,9 +37,7 @@ std::string DoorCommand(const std::string& ids, int state) {
 std::string Read(const std::string& members) {
     return R"({"simulateCardRead":{)" + members + "}}";
 }
-std::string Detail(int detailID, const std::string& value) {
-    return std::to_string(detailID) + "=" + value;
-}
+using ::Detail;
 std::string Detail(int detailID, const TCRecordID& record) {
     return Detail(detailID, "#" + Id(record));
 }

@@ -27,6 +27,7 @@
 #include "JsonTypes/KnaJson_TableRecord.h"
 #include "KnaException.h"
 #include "KnaUtil.h"
+#include "support/ApiExpectations.h"
 #include "support/ApiTestData.h"
 #include "Json/TCJsonParsingException.h"
 
@@ -133,17 +134,6 @@ template <class T> std::string Outcome(const std::string& text) {
     }
 }
 
-std::string Message(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const KnaException& e) {
-        return e.GetMessage();
-    } catch (const TCJson::TCJsonParsingException& e) {
-        return e.GetMessage();
-    }
-    return "no exception";
-}
-
 std::string TimeText(const TCUTCTime& time, bool withTime = true) {
     rapidjson::Document doc;
     const rapidjson::Value value = KnaJson_BaseType::GetTimeValue(time, doc.GetAllocator(), withTime);
@@ -226,7 +216,7 @@ TEST(JsonMemberRules, RefusedBodies) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(Outcome<TestWidget>(c.first), c.second) << c.first.substr(0, 40);
-    EXPECT_EQ(Message([] { FromText<TestWidget>(R"({"name":"w","count":"12"})"); }),
+    EXPECT_EQ(ExceptionMessage([] { FromText<TestWidget>(R"({"name":"w","count":"12"})"); }),
               "RapidJson internal assertion failed");
 }
 
@@ -236,13 +226,13 @@ TEST(JsonMemberRules, OperationsATypeDoesNotOverrideNameTheType) {
     rapidjson::Document doc;
     doc.SetObject();
     rapidjson::Value value;
-    EXPECT_EQ(Message([&] { bare.SerializeToDoc(doc); }),
+    EXPECT_EQ(ExceptionMessage([&] { bare.SerializeToDoc(doc); }),
               "Serialize to JSON Document not implemented for " + type);
-    EXPECT_EQ(Message([&] { bare.SerializeToValue(doc.GetAllocator(), value); }),
+    EXPECT_EQ(ExceptionMessage([&] { bare.SerializeToValue(doc.GetAllocator(), value); }),
               "Serialize to JSON Value not implemented for " + type);
-    EXPECT_EQ(Message([&] { bare.DeserializeString("{}"); }),
+    EXPECT_EQ(ExceptionMessage([&] { bare.DeserializeString("{}"); }),
               "Deserialize from JSON Document not implemented for " + type);
-    EXPECT_EQ(Message([&] { bare.Deserialize(static_cast<const rapidjson::Value&>(doc)); }),
+    EXPECT_EQ(ExceptionMessage([&] { bare.Deserialize(static_cast<const rapidjson::Value&>(doc)); }),
               "Deserialize from JSON Value not implemented for " + type);
 }
 

@@ -33,6 +33,7 @@
 #include "Property/TCProperties.h"
 #include "Web/Request.h"
 #include "Web/Response.h"
+#include "support/ApiExpectations.h"
 #include "support/ApiTestServer.h"
 #include "support/FakeWebExchange.h"
 #include "Json/TCJsonParsingException.h"
@@ -46,17 +47,8 @@ const std::string kApiInfoBody = "{\"version\":{\"major\":0,\"minor\":9,\"revisi
 const std::string kWrongLogin = "Wrong username/password or API access not allowed";
 const std::string kInternal = "Internal error. Please notify vendor.";
 
-std::string ErrorBody(int code, const std::string& msg, const std::string& details = "") {
-    return "{\"errors\":[{\"code\":" + std::to_string(code) + ",\"msg\":\"" + msg + "\",\"msgDetails\":\"" +
-           details + "\"}]}";
-}
-
 std::string Basic(const std::string& text) {
     return "Basic " + TCCryptoUtil::Base64Encode(text);
-}
-
-std::string Detail(int detailID, const std::string& value) {
-    return std::to_string(detailID) + "=" + value;
 }
 
 std::vector<std::string> FailureDetails(const std::string& msg, int code, int status) {
@@ -524,15 +516,6 @@ TEST_F(PipelineServiceTest, KeynodeMacMapFollowsTheModeAndTheOwnGuid) {
     System::TCDBKeynodes::set_OwnID(AddKeynode("00:11:22:33:44:88", Accessories::TCNullTypes<std::string>()));
     api.ReloadKeynodes();
     EXPECT_EQ(ownMac, api.GetKeynodeMacMap());
-}
-
-std::string ExceptionMessage(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const KnaException& e) {
-        return e.GetMessage();
-    }
-    return "<no exception>";
 }
 
 // Every call over HTTP goes through these; left is what none reaches: the query string, read only for the
