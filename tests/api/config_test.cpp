@@ -454,26 +454,25 @@ std::string KeynodeJson(const std::string& id, const KeynodeRow& row, bool isMas
            ",\"variantType\":2,\"variantName\":\"Complete\",\"version\":" + version + "}";
 }
 
-class KeynodesApiTest : public ApiHttpTest {
+class KeynodesApiTest : public AdminApiTest {
 protected:
     void SetUp() override {
         AddWebUser({"viewer", "pw", {}, {}, {11002}});
         AddWebUser({"info", "pw", {}, {}, {11001}});
-        StartServer();
-        EnableApi();
+        AdminApiTest::SetUp();
     }
 };
 
 TEST_F(KeynodesApiTest, ApiInfoAndTheKeynodeListWithOnlyTheOwnUnitsSoftwareVersion) {
-    EXPECT_EQ("{\"version\":" + kOtherVersion + "}", Get("/info/api", "info", "pw").Body);
-    EXPECT_EQ(401, Get("/info/api", "viewer", "pw").Status);
+    EXPECT_EQ("{\"version\":" + kOtherVersion + "}", Call("GET", "/info/api", "", "info").Body);
+    EXPECT_EQ(401, Call("GET", "/info/api", "", "viewer").Status);
     const KeynodeRow running{TCIPNetworkInterfaceSettings::GetLocalHostname(),
                              TCIPNetworkInterfaceSettings::GetIPAddress("").get_AsString(),
                              29700,
                              TCIPNetworkInterfaceSettings::GetMACAddress("").get_AsString(':'),
                              {}};
     EXPECT_EQ("{\"records\":[" + KeynodeJson("null", running, false, kOwnVersion) + "]}",
-              Get("/keynodes", "viewer", "pw").Body);
+              Call("GET", "/keynodes", "", "viewer").Body);
 
     // Every row is listed; only the own unit carries its software version.
     const KeynodeRow master{"Entrance", "10.0.0.5", 29700, "00:11:22:33:44:55", 1};
@@ -484,7 +483,7 @@ TEST_F(KeynodesApiTest, ApiInfoAndTheKeynodeListWithOnlyTheOwnUnitsSoftwareVersi
     EXPECT_EQ("{\"records\":[" + KeynodeJson(Id(masterID), master, true, kOtherVersion) + "," +
                   KeynodeJson(Id(ownID), own, false, kOwnVersion) + "," +
                   KeynodeJson(Id(spareID), spare, false, kOtherVersion) + "]}",
-              Get("/keynodes", "viewer", "pw").Body);
+              Call("GET", "/keynodes", "", "viewer").Body);
 
     EXPECT_EQ(ownID, KeynodeApi::KnaJson_Keynode().GetID().GetRecordID());
 

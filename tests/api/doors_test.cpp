@@ -17,6 +17,7 @@
 #include "DB/Tables/AccessTables.h"
 #include "DB/Tables/SystemTables.h"
 #include "DB/Tables/TableNumbers.h"
+#include "DB/Tables/WebTables.h"
 #include "Event/HostEvents.h"
 #include "Event/KeynodeWebApiEvents.h"
 #include "Mail/TCKnmsRouter.h"
@@ -172,7 +173,9 @@ protected:
         m_Chip = card("305419896", valid, false, true, nullptr);
 
         m_Keeper = AddAllMethodsUser("keeper", "pw");
-        AddCloudUser(m_Keeper, 4);
+        namespace CU = Table_WebCloudUsers;
+        AddRow(Web::TCDBWebCloudUsers(), {&CU::NAME, &CU::WEB_USER_LINK, &CU::AZURE_RIGHTS},
+               {"cloud-account", m_Keeper, 4});
         DB::GrantRecordRight(m_Keeper, DB::TableNumber::AccessDoors, m_D1, DB::RECORD_RIGHT_CHANGE);
         DB::GrantRecordRight(m_Keeper, DB::TableNumber::AccessDoors, m_D2, DB::RECORD_RIGHT_SEE);
     }

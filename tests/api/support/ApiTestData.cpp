@@ -3,7 +3,6 @@
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
-#include <variant>
 
 #include "Config/TCHostPaths.h"
 #include "Crypto/TCCryptoUtil.h"
@@ -42,12 +41,6 @@ Accessories::TCRecordID AddAllMethodsUser(const std::string& name, const std::st
     return AddWebUser({name, password, 1, 1, {}});
 }
 
-void AddCloudUser(const Accessories::TCRecordID& webUser, const Accessories::TCNullTypes<int>& rights) {
-    namespace C = Table_WebCloudUsers;
-    AddRow(Web::TCDBWebCloudUsers(), {&C::NAME, &C::WEB_USER_LINK, &C::AZURE_RIGHTS},
-           {"cloud-account", webUser, rights});
-}
-
 void SetBoolSetting(const Property::TCPropertyID& id, bool value) {
     Property::SetProperty(id, value ? "1" : "0", Accessories::TCRecordID(), "api-test");
 }
@@ -63,26 +56,16 @@ Accessories::TCRecordID AddRow(DB::TCDBBasicTable&& table,
                                const std::vector<const DB::TCDBFieldSpec*>& fields,
                                const std::vector<DB::TCDBParam>& values, const std::string& externalID) {
     if (fields.size() != values.size()) throw std::invalid_argument("a value for each column");
-    if (externalID.empty()) {
-        DB::TCDBRowValues row;
-        for (size_t i = 0; i < fields.size(); ++i)
-            row.emplace_back(fields[i], values[i]);
-        return DB::InsertRow(table, row);
+    DB::TCDBRowValues row;
+    for (size_t i = 0; i < fields.size(); ++i)
+        row.emplace_back(fields[i], values[i]);
+    const Accessories::TCRecordID id = DB::InsertRow(table, row);
+    if (!externalID.empty()) {
+        DB::TCDBIterator saved = table.SelectPrimary(id);
+        saved.SetExternalID(externalID);
+        saved.Save();
     }
-    DB::TCDBAutoObject row;
-    table.CreateObject(row);
-    for (size_t i = 0; i < fields.size(); ++i) {
-        DB::TCDBField column = row.Field(*fields[i]);
-        if (const auto* number = std::get_if<int64_t>(&values[i].get_Storage()))
-            column.set_AsBigInt(*number);
-        else if (const auto* text = std::get_if<std::string>(&values[i].get_Storage()))
-            column.set_AsString(*text);
-        else
-            column.SetNull();
-    }
-    row.SetExternalID(externalID);
-    row.Save();
-    return row.get_ID();
+    return id;
 }
 
 std::string DumpRows(DB::TCDBBasicTable&& table, const std::string& name) {

@@ -37,7 +37,6 @@ struct WebUserSpec {
 // Inserts the user (password hashed at the cheapest cost) and its claims; returns its record ID.
 Accessories::TCRecordID AddWebUser(const WebUserSpec& spec);
 Accessories::TCRecordID AddAllMethodsUser(const std::string& name, const std::string& password);
-void AddCloudUser(const Accessories::TCRecordID& webUser, const Accessories::TCNullTypes<int>& rights);
 
 void SetBoolSetting(const Property::TCPropertyID& id, bool value);
 // Writes the web server's settings file (below the path root) with the given "https-port" value.

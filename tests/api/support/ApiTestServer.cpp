@@ -57,18 +57,15 @@ HttpReply ApiHttpTest::Send(const HttpCall& call) {
     return SendHttp(m_Server->HttpPort(), call);
 }
 
-HttpReply ApiHttpTest::Get(const std::string& path, const std::string& user, const std::string& password) {
-    return Send({"GET", "/api/v1" + path, "application/json", BasicAuthorization(user, password), ""});
-}
-
 void AdminApiTest::SetUp() {
     m_Admin = AddAllMethodsUser("admin", "pw");
     StartServer();
     EnableApi();
 }
 
-HttpReply AdminApiTest::Call(const std::string& method, const std::string& path, const std::string& body) {
-    return Send({method, "/api/v1" + path, "application/json", BasicAuthorization("admin", "pw"), body});
+HttpReply AdminApiTest::Call(const std::string& method, const std::string& path, const std::string& body,
+                             const std::string& user) {
+    return Send({method, "/api/v1" + path, "application/json", BasicAuthorization(user, "pw"), body});
 }
 
 int64_t AdminApiTest::Create(const std::string& path, const std::string& body) {

@@ -27,7 +27,6 @@ public:
     ApiTestServer& operator=(const ApiTestServer&) = delete;
 
     std::uint16_t HttpPort() const { return m_Server->httpPort(); }
-    std::uint16_t HttpsPort() const { return m_Server->httpsPort(); }
     KeynodeApi::KnaMain& Api() { return *m_Api; }
 
 private:
@@ -43,7 +42,6 @@ protected:
     void StartServer(std::shared_ptr<KeynodeApi::KnaMain> api = nullptr);
     void EnableApi();
     HttpReply Send(const HttpCall& call);
-    HttpReply Get(const std::string& path, const std::string& user, const std::string& password);
 
     TestDataDir m_Data;
     std::unique_ptr<ApiTestServer> m_Server;
@@ -72,8 +70,9 @@ struct Rejection {
 class AdminApiTest : public ApiHttpTest {
 protected:
     void SetUp() override;
-    // method on "/api/v1" + path (query included) as the administrator.
-    HttpReply Call(const std::string& method, const std::string& path, const std::string& body = "");
+    // method on "/api/v1" + path (query included) as `user`, whose password is "pw".
+    HttpReply Call(const std::string& method, const std::string& path, const std::string& body = "",
+                   const std::string& user = "admin");
     // POST, failing the test unless answered 200; returns the new record's numeric ID from the answer.
     int64_t Create(const std::string& path, const std::string& body);
     // Fails the test unless the request is answered 200 with an empty body.
