@@ -335,7 +335,7 @@ TEST(JsonIdentity, ReadsOrRefusesEveryIdentityTypeAndThePagingMembersWritesAndCo
     EXPECT_EQ(KnaUtil::WriteCompact(doc), R"({"door":{"id":7},"reader":null})");
     // A null and a value are never equal, even when the null's stored number matches.
     EXPECT_NE(KnaJson_ID(), KnaJson_ID(0));
-    EXPECT_EQ(KnaJson_ID(3), KnaJson_ID(TCRecordID(3)));
+    EXPECT_EQ(KnaJson_ID(3), KnaJson_ID(static_cast<TCRecordID>(FromText<KnaJson_ID>(R"({"id":3})"))));
     EXPECT_TRUE(KnaJson_ID(2) < KnaJson_ID(3));
     EXPECT_FALSE(KnaJson_ID(3) < KnaJson_ID(3));
 
