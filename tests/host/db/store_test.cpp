@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <filesystem>
 #include <future>
 #include <gmock/gmock.h>
 #include <sys/wait.h>
@@ -585,6 +586,19 @@ TEST_F(TransactionTest, OtherThreadsSeeOnlyCommittedRowsABusyDatabaseIsReportedF
         writer.join();
     EXPECT_EQ(failures.load(), 0);
     EXPECT_EQ(CountRows(Widgets::SPEC), 1 + 800);
+}
+
+// The log is copied into the database file beside the writers and started afresh, so it stays near its
+// threshold however long they write; were it never restarted, it would hold everything written.
+TEST_F(TransactionTest, TheLogStaysSmallWhileAWriterKeepsCommitting) {
+    const std::string bigName(40 * 1024, 'x'); // about ten pages a commit
+    constexpr int commits = 400;
+    for (int i = 0; i < commits; ++i)
+        AddWidget(bigName + std::to_string(i));
+    EXPECT_EQ(CountRows(Widgets::SPEC), commits);
+    const auto written = std::uintmax_t(commits) * bigName.size();
+    EXPECT_LT(std::filesystem::file_size(DatabasePath() + "-wal"), written / 2);
+    EXPECT_GT(std::filesystem::file_size(DatabasePath()), written / 4);
 }
 
 // While another process holds the database's write lock, the writers of this process wait in the order

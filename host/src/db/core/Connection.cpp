@@ -81,6 +81,8 @@ void Connection::Configure() {
     // A committed write must survive a power cut; WAL with NORMAL may lose the last commits.
     ExecuteScript("PRAGMA synchronous=FULL; PRAGMA foreign_keys=ON;", "connection settings");
     sqlite3_update_hook(db, &Connection::OnRowChanged, this);
+    // Replaces SQLite's automatic checkpoint, which would run inside the commit that fills the log.
+    sqlite3_wal_hook(db, &Checkpointer::OnCommit, &m_Instance->get_Checkpointer());
 }
 
 const TableSql& Connection::SqlOf(const TCDBTableSpec& spec) {

@@ -40,7 +40,8 @@ thread_local int t_ReadScopes = 0;
 
 DatabaseInstance::DatabaseInstance(std::string path, std::vector<std::string> migrations,
                                    std::vector<const TCDBTableSpec*> tables)
-    : m_Path(std::move(path)), m_Migrations(std::move(migrations)), m_Tables(std::move(tables)) {
+    : m_Path(std::move(path)), m_Migrations(std::move(migrations)), m_Tables(std::move(tables)),
+      m_Checkpointer(m_Path, m_Writers) {
     for (const TCDBTableSpec* table : m_Tables)
         m_TableIDs[LowerCase(table->Name)] = table->TableID;
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "DB/TCDBBasicTable.h"
+#include "db/core/Checkpointer.h"
 #include "db/core/WriterQueue.h"
 
 namespace DB::Core {
@@ -31,6 +32,8 @@ public:
     void set_SchemaVersion(int version) { m_SchemaVersion = version; }
     // Where the writers of this process wait for their turn (see Connection::Begin).
     WriterQueue& get_Writers() const { return m_Writers; }
+    // Copies the write-ahead log of this process's commits into the database file.
+    Checkpointer& get_Checkpointer() const { return m_Checkpointer; }
 
 private:
     std::string m_Path;
@@ -38,7 +41,8 @@ private:
     std::vector<const TCDBTableSpec*> m_Tables;
     std::unordered_map<std::string, int> m_TableIDs; // lower-case name -> table number
     int m_SchemaVersion = 0;
-    mutable WriterQueue m_Writers; // synchronised in itself; shared by every connection of the instance
+    mutable WriterQueue m_Writers;       // synchronised in itself; shared by every connection of the instance
+    mutable Checkpointer m_Checkpointer; // likewise
 };
 
 // The open database of the process, or null.
