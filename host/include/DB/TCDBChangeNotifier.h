@@ -2,6 +2,7 @@
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <vector>
 
 #include "Accessories/TCRecordID.h"
 #include "Thread/TCThread.h"
@@ -34,6 +35,8 @@ public:
     bool PopChange(TCDBChange& change);
     // Queues and signals (called by the notifier).
     void Push(const TCDBChange& change);
+    // Queues the changes of one commit and signals once.
+    void Push(const std::vector<TCDBChange>& changes);
 
 protected:
     virtual void Deliver(const TCDBChange& change) = 0;
@@ -70,6 +73,8 @@ private:
 class TCCommonDatabaseChangeNotifier {
 public:
     static void Publish(const TCDBChange& change);
+    // The changes of one commit, in order: each listener is woken once for all of them.
+    static void Publish(const std::vector<TCDBChange>& changes);
     static void Register(TCDatabaseChangeListener* listener);
     static void Unregister(TCDatabaseChangeListener* listener);
 };

@@ -250,8 +250,7 @@ void Connection::Commit() {
     EndWriterTurn();
     std::vector<TCDBChange> changes;
     changes.swap(m_PendingChanges);
-    for (const TCDBChange& change : changes)
-        TCCommonDatabaseChangeNotifier::Publish(change);
+    TCCommonDatabaseChangeNotifier::Publish(changes);
 }
 
 void Connection::Rollback() {

@@ -35,9 +35,13 @@ bool TCDatabaseChangeListener::PopChange(TCDBChange& change) {
 }
 
 void TCDatabaseChangeListener::Push(const TCDBChange& change) {
+    Push(std::vector<TCDBChange>{change});
+}
+
+void TCDatabaseChangeListener::Push(const std::vector<TCDBChange>& changes) {
     {
         std::lock_guard<std::mutex> lock(m_Lock);
-        m_Queue.push_back(change);
+        m_Queue.insert(m_Queue.end(), changes.begin(), changes.end());
     }
     m_Signal.Signal();
 }
@@ -54,10 +58,15 @@ void TCDatabaseChangeListener::Drain() {
 }
 
 void TCCommonDatabaseChangeNotifier::Publish(const TCDBChange& change) {
+    Publish(std::vector<TCDBChange>{change});
+}
+
+void TCCommonDatabaseChangeNotifier::Publish(const std::vector<TCDBChange>& changes) {
+    if (changes.empty()) return;
     ListenerRegistry& registry = Registry();
     std::lock_guard<std::mutex> lock(registry.Lock);
     for (TCDatabaseChangeListener* listener : registry.Listeners)
-        listener->Push(change);
+        listener->Push(changes);
 }
 
 void TCCommonDatabaseChangeNotifier::Register(TCDatabaseChangeListener* listener) {
