@@ -78,15 +78,10 @@ void Listener::startSession(tcp::socket socket) {
     std::string clientAddress = peerAddress(socket, ec);
     if (ec) return; // the client is already gone
 
-    if (m_TlsContext) {
-        std::make_shared<Session<TlsStream>>(TlsStream(std::move(socket), *m_TlsContext), m_State,
-                                             std::move(slot), std::move(clientAddress), m_TlsContext)
-            ->start();
-    } else {
-        std::make_shared<Session<PlainStream>>(PlainStream(std::move(socket)), m_State, std::move(slot),
-                                               std::move(clientAddress))
-            ->start();
-    }
+    auto transport = m_TlsContext ? makeTlsTransport(std::move(socket), m_TlsContext)
+                                  : makePlainTransport(std::move(socket));
+    std::make_shared<Session>(std::move(transport), m_State, std::move(slot), std::move(clientAddress))
+        ->start();
 }
 
 } // namespace Web::Detail
