@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   libboost-dev libboost-program-options-dev libssl-dev rapidjson-dev libcurl4-openssl-dev
-  libsqlite3-dev libsodium-dev libhowardhinnant-date-dev libutfcpp-dev
+  libsqlite3-dev libsodium-dev libhowardhinnant-date-dev libutfcpp-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   curl openssl
   libsystemd-dev python3-jsonschema
