@@ -113,7 +113,7 @@ for i in "${!builds[@]}"; do
   # What a stripped install holds: the library, the host libraries and the two programs.
   total=0
   for file in KeynodeApi/libKeynodeApi.so host/libhost_base.so host/libhost_db.so host/libhost_web.so \
-    host/libhost_mail.so apps/keynoded/keynoded apps/keynodectl/keynodectl; do
+    host/libhost_mail.so host/libhost_doors.so apps/keynoded/keynoded apps/keynodectl/keynodectl; do
     strip -o "$work/stripped" "$dir/$file"
     total=$((total + $(stat -c %s "$work/stripped")))
   done
