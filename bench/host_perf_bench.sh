@@ -114,6 +114,8 @@ for i in "${!builds[@]}"; do
   total=0
   for file in KeynodeApi/libKeynodeApi.so host/libhost_base.so host/libhost_db.so host/libhost_web.so \
     host/libhost_mail.so host/libhost_doors.so apps/keynoded/keynoded apps/keynodectl/keynodectl; do
+    # An older base may not have every library yet.
+    if [ ! -e "$dir/$file" ] && [ "$label" = base ]; then continue; fi
     strip -o "$work/stripped" "$dir/$file"
     total=$((total + $(stat -c %s "$work/stripped")))
   done
