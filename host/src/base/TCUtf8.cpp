@@ -7,7 +7,11 @@
 namespace Text {
 
 bool IsValidUtf8(std::string_view text) {
-    return utf8::is_valid(text.begin(), text.end());
+    // Nearly every text is ASCII, which one cheap pass settles; only the rest is decoded.
+    unsigned char bits = 0;
+    for (const char c : text)
+        bits |= static_cast<unsigned char>(c);
+    return bits < 0x80 || utf8::is_valid(text.begin(), text.end());
 }
 
 std::string ToValidUtf8(std::string_view text) {
