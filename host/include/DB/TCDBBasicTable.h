@@ -7,6 +7,9 @@
 #pragma GCC visibility push(default)
 
 namespace DB {
+namespace Core {
+struct TableSql;
+}
 
 // Static description of a table: its number, SQL name, primary key and columns.
 struct TCDBTableSpec {
@@ -65,6 +68,8 @@ private:
     TCDBWhere EffectiveWhere(const TCDBWhere& where) const;
     // `byKey`: the where selects at most one row by its primary key.
     TCDBIterator Run(const TCDBWhere& where, const TCDBOrder& order, int limit, int skip, bool byKey = false);
+    // Rows as read (the table's columns, then the external ID when it is selected).
+    TCDBIterator ToIterator(const Core::TableSql& table, std::vector<std::vector<TCDBParam>> rows) const;
 
     const TCDBTableSpec& m_Spec;
     bool m_SelectExternalID = false;

@@ -124,15 +124,20 @@ std::vector<Row> Connection::QueryOneRemembered(const TCDBTableSpec& table, cons
                                                 const std::vector<TCDBParam>& params) {
     Statement& statement = Prepare(sql);
     if (!m_ReadOpen && m_LevelMarks.empty()) return statement.Query(params);
-    RememberedKey key{sql, {}};
+    // Keyed by the prepared statement rather than by its text: comparing keys stays cheap. A statement
+    // evicted from the cache could leave its address to another text, so a hit checks the text too.
+    RememberedKey key{&statement, {}};
     key.second.reserve(params.size());
     for (const TCDBParam& param : params)
         key.second.push_back(param.get_Storage());
     const auto found = m_Remembered.find(key);
-    if (found != m_Remembered.end()) return found->second.Rows;
+    if (found != m_Remembered.end()) {
+        if (found->second.Sql == sql) return found->second.Rows;
+        m_Remembered.erase(found);
+    }
     std::vector<Row> rows = statement.Query(params);
     if (rows.size() <= 1 && m_Remembered.size() < REMEMBERED_SELECTS)
-        m_Remembered.emplace(std::move(key), Remembered{rows, table.Name});
+        m_Remembered.emplace(std::move(key), Remembered{sql, rows, table.Name});
     return rows;
 }
 

@@ -92,8 +92,9 @@ private:
     std::unordered_map<const TCDBTableSpec*, std::unique_ptr<const TableSql>> m_TableSql;
     void ForgetChanged(const char* target);
 
-    using RememberedKey = std::pair<std::string, std::vector<TCDBParam::Storage>>;
+    using RememberedKey = std::pair<const Statement*, std::vector<TCDBParam::Storage>>;
     struct Remembered {
+        std::string Sql;
         std::vector<Row> Rows;
         const char* Table; // read from it (and perhaps the external IDs and record rights)
     };

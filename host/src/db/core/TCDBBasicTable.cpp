@@ -51,7 +51,15 @@ void TCDBBasicTable::set_MasterSlaveMode(int mode) {
 }
 
 TCDBIterator TCDBBasicTable::SelectPrimary(const Accessories::TCRecordID& id) {
-    return Run(*m_Spec.IDField == TCDBParam(id), TCDBOrder(), 0, 0, true);
+    if (m_RightsLevel > 0) return Run(*m_Spec.IDField == TCDBParam(id), TCDBOrder(), 0, 0, true);
+    Core::Connection& connection = Core::ThreadConnection();
+    const Core::TableSql& table = connection.SqlOf(m_Spec);
+    std::vector<TCDBParam> params;
+    params.reserve(2);
+    if (m_SelectExternalID) params.emplace_back(m_Spec.TableID);
+    params.emplace_back(id);
+    const std::string& sql = m_SelectExternalID ? table.SelectByKeyWithExternalID : table.SelectByKey;
+    return ToIterator(table, connection.QueryOneRemembered(m_Spec, sql, params));
 }
 
 TCDBIterator TCDBBasicTable::SelectAll() {
@@ -171,9 +179,13 @@ TCDBIterator TCDBBasicTable::Run(const TCDBWhere& where, const TCDBOrder& order,
         if (paged) AppendPage(sql, params, limit, skip);
     }
 
+    return ToIterator(table, byKey ? connection.QueryOneRemembered(m_Spec, sql, params)
+                                   : connection.Query(sql, params));
+}
+
+TCDBIterator TCDBBasicTable::ToIterator(const Core::TableSql& table, std::vector<Core::Row> rows) const {
     auto rowSet = std::make_unique<TCDBRowSet>(m_Spec, table);
     const size_t columnCount = rowSet->Columns.size();
-    auto rows = byKey ? connection.QueryOneRemembered(m_Spec, sql, params) : connection.Query(sql, params);
     rowSet->Rows.reserve(rows.size());
     for (auto& values : rows) {
         TCDBRow row;

@@ -27,6 +27,11 @@ TableSql::TableSql(const TCDBTableSpec& spec)
         ColumnList += Name + "." + QuotedColumns.back();
         Returning += QuotedColumns.back();
     }
+    const std::string byKey = " WHERE " + IDColumn + " = ?";
+    SelectByKey = "SELECT " + ColumnList + " FROM " + Name + byKey;
+    SelectByKeyWithExternalID =
+        "SELECT " + ColumnList + ", ExternalIDs.EXTERNAL_ID FROM " + Name +
+        " LEFT JOIN ExternalIDs ON ExternalIDs.TABLE_ID = ? AND ExternalIDs.RECORD_ID = " + IDColumn + byKey;
 }
 
 } // namespace DB::Core

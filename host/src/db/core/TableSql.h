@@ -19,6 +19,10 @@ struct TableSql {
     std::string IDColumn;                       // "T"."ID"
     std::string ColumnList;                     // "T"."ID", "T"."A", ...
     std::string Returning;                      // "ID", "A", ...
+    // One row by its primary key (the only value), and the same with its external ID (values: the table's
+    // number, then the key). Rows by key are read many times per request; their text is made once.
+    std::string SelectByKey;
+    std::string SelectByKeyWithExternalID;
 };
 
 } // namespace DB::Core
