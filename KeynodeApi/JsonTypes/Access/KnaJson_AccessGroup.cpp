@@ -159,7 +159,7 @@ void KnaJson_AccessGroup::Database_Insert() {
     // The database chose the ID; an ID given in the request plays no part.
     const Accessories::TCRecordID id = row.Field(Table_AccessGroups::ID).get_AsRecordID();
     m_ID = KnaJson_CrossID(id.get_ID(), m_ID.GetNullExternalID());
-    if (m_RightsSpecified && !m_Rights.empty()) Database_InsertAccessRights(id);
+    if (m_RightsSpecified && !m_Rights.empty()) Database_InsertAccessRights(id, true);
     ReLoadFromDB();
 }
 
@@ -173,7 +173,7 @@ void KnaJson_AccessGroup::Database_Update() {
     row.Field(Table_AccessGroups::PRIORITY).set_AsInteger(m_Priority);
     row.Save(false);
 
-    if (m_RightsSpecified) Database_InsertAccessRights(id);
+    if (m_RightsSpecified) Database_InsertAccessRights(id, false);
     ReLoadFromDB();
 }
 
@@ -189,8 +189,10 @@ void KnaJson_AccessGroup::Database_Delete() {
     Access::TCDBAccessGroups().DeleteByID(id, false);
 }
 
-void KnaJson_AccessGroup::Database_InsertAccessRights(const Accessories::TCRecordID& groupID) {
-    Access::TCDBAccessGroupRights().DeleteWhere(Table_AccessGroupRights::ACCESSGROUP == groupID);
+void KnaJson_AccessGroup::Database_InsertAccessRights(const Accessories::TCRecordID& groupID,
+                                                      bool groupIsNew) {
+    if (!groupIsNew)
+        Access::TCDBAccessGroupRights().DeleteWhere(Table_AccessGroupRights::ACCESSGROUP == groupID);
     const KnaJson_CrossID group(groupID.get_ID(), m_ID.GetNullExternalID());
     for (KnaJson_AccessGroupRight& right : m_Rights)
         right.SetAccessGroupID(group);

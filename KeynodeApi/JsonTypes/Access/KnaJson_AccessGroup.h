@@ -41,7 +41,8 @@ public:
     void Database_InsertOrUpdate();
     void Database_Delete();
     // Replaces the rights of the group `groupID` with this object's list.
-    void Database_InsertAccessRights(const Accessories::TCRecordID& groupID);
+    // Replaces the group's rights by m_Rights; a group just inserted has none to remove.
+    void Database_InsertAccessRights(const Accessories::TCRecordID& groupID, bool groupIsNew);
 
     const KnaJson_CrossID& GetID() const { return m_ID; }
     const Accessories::TCNullTypes<std::string>& GetName() const { return m_Name; }
