@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Crash safety of keynoded (not part of CI: about a minute per run). Builds the daemon and runs
+# Crash safety of keynoded (not part of CI: a run takes about a second). Builds the daemon and runs
 # scripts/crash_test.py, passing its options on, e.g. scripts/crash-test.sh --runs 20.
 set -euo pipefail
 cd "$(dirname "$0")/.."
