@@ -40,8 +40,8 @@ public:
     void Database_Update();
     void Database_InsertOrUpdate();
     void Database_Delete();
-    // Replaces the rights of the group `groupID` with this object's list.
-    // Replaces the group's rights by m_Rights; a group just inserted has none to remove.
+    // Replaces the rights of the group `groupID` with this object's list; a group just inserted has none
+    // to remove.
     void Database_InsertAccessRights(const Accessories::TCRecordID& groupID, bool groupIsNew);
 
     const KnaJson_CrossID& GetID() const { return m_ID; }
