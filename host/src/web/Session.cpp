@@ -29,7 +29,6 @@ void Session::requestStop() {
 }
 
 void Session::begin() {
-    if (!m_Transport->isTls()) return readRequest();
     m_Phase = Phase::Handshake;
     tcp().expires_after(config().readTimeout);
     m_Transport->asyncHandshake(IoHandler(step(&Session::onHandshake)));
@@ -165,15 +164,9 @@ void Session::onDiscarded(beast::error_code ec) {
 void Session::close() {
     m_Phase = Phase::Closing;
     if (!tcp().socket().is_open()) return;
-    if (m_Transport->isTls()) {
-        // Bounded: the TLS close waits for the peer's close_notify, which some clients never send.
-        tcp().expires_after(std::min<std::chrono::milliseconds>(config().readTimeout, tlsCloseTimeout));
-        m_Transport->asyncShutdown(IoHandler(step(&Session::onShutDown)));
-    } else {
-        beast::error_code ignored;
-        tcp().socket().shutdown(net::ip::tcp::socket::shutdown_send, ignored);
-        tcp().close();
-    }
+    // Bounded: the TLS close waits for the peer's close_notify, which some clients never send.
+    tcp().expires_after(std::min<std::chrono::milliseconds>(config().readTimeout, tlsCloseTimeout));
+    m_Transport->asyncShutdown(IoHandler(step(&Session::onShutDown)));
 }
 
 void Session::onShutDown(beast::error_code) {

@@ -51,7 +51,11 @@ public:
     beast::tcp_stream& tcp() override { return m_Stream; }
     bool isTls() const override { return false; }
     void asyncHandshake(IoHandler handler) override { handler({}, 0); }
-    void asyncShutdown(IoHandler handler) override { handler({}, 0); }
+    void asyncShutdown(IoHandler handler) override {
+        beast::error_code ignored;
+        m_Stream.socket().shutdown(net::ip::tcp::socket::shutdown_send, ignored);
+        handler({}, 0);
+    }
 
 protected:
     void readSome(net::mutable_buffer buffer, IoHandler handler) override {

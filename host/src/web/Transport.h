@@ -67,7 +67,8 @@ public:
     executor_type get_executor() { return tcp().get_executor(); }
     virtual beast::tcp_stream& tcp() = 0;
     virtual bool isTls() const = 0;
-    // Only for TLS.
+    // The start and the end of the connection: for TLS the handshake and the close_notify exchange; plain
+    // TCP has nothing to start and ends by shutting down its sending side, both at once.
     virtual void asyncHandshake(IoHandler handler) = 0;
     virtual void asyncShutdown(IoHandler handler) = 0;
 
