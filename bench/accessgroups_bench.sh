@@ -18,13 +18,10 @@ for _ in $(seq 100); do grep -q "listening" "$out" && break; sleep 0.1; done
 port=$(sed -n 's/^http listening on 127.0.0.1:\([0-9]*\)$/\1/p' "$out")
 [ -n "$port" ] || { cat "$out"; exit 1; }
 
-# The API has no door resource, so the doors and the card-holder week program the rights name go straight
-# into the server's database (WAL mode lets the shell write beside the running server).
+# The doors and the card-holder week program the rights name (bench-rights.sh).
+. bench/bench-rights.sh
 db="$data/dd/keynode.db"
-sqlite3 "$db" "INSERT INTO CommonWeekPrograms (NAME, TYPE, IS_SYSTEM) VALUES ('bench', 10, 0);"
-for i in $(seq 10); do sqlite3 "$db" "INSERT INTO AccessDoors (NAME) VALUES ('bench door $i');"; done
-week_program=$(sqlite3 "$db" "SELECT MAX(ID) FROM CommonWeekPrograms;")
-rights=$(sqlite3 "$db" "SELECT group_concat('{\"doorID\":{\"id\":' || ID || '},\"weekProgramID\":{\"id\":$week_program}}', ',') FROM AccessDoors;")
+rights=$(bench_rights "$db")
 
 auth="Authorization: Basic $(printf 'bench:bench-password' | base64)"
 api="http://127.0.0.1:$port/api/v1/access/accessGroups"

@@ -12,6 +12,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh --bench
 command -v sqlite3 >/dev/null || { echo "the sqlite3 shell is needed to add doors (apt-get install sqlite3)"; exit 1; }
+. bench/bench-rights.sh
 base_dir="${1:-}"; seconds="${2:-3}"; workers=2; repeats=3
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DKEYNODE_BUILD_BENCH=ON -DKEYNODE_BUILD_TESTS=OFF >/dev/null
 cmake --build build-bench -j2 --target bench_api_server keynoded keynodectl >/dev/null
@@ -36,14 +37,10 @@ start_server() { # label build dir -> pid[label], port[label]
 }
 stop_server() { kill "${pid[$1]}" 2>/dev/null; wait "${pid[$1]}" 2>/dev/null || true; unset "pid[$1]"; }
 
-# Doors and a week program go straight into the database (the API has no door resource; WAL mode lets
-# the shell write beside the running server), then one group is posted for the GET row.
+# Doors and a week program (bench-rights.sh), then one group is posted for the GET row.
 set_up_groups() { # label
-  local db="$work/$1/keynode.db" week rights first first_id base="http://127.0.0.1:${port[$1]}"
-  sqlite3 "$db" "INSERT INTO CommonWeekPrograms (NAME, TYPE, IS_SYSTEM) VALUES ('bench', 10, 0);"
-  for i in $(seq 10); do sqlite3 "$db" "INSERT INTO AccessDoors (NAME) VALUES ('bench door $i');"; done
-  week=$(sqlite3 "$db" "SELECT MAX(ID) FROM CommonWeekPrograms;")
-  rights=$(sqlite3 "$db" "SELECT group_concat('{\"doorID\":{\"id\":' || ID || '},\"weekProgramID\":{\"id\":$week}}', ',') FROM AccessDoors;")
+  local rights first first_id base="http://127.0.0.1:${port[$1]}"
+  rights=$(bench_rights "$work/$1/keynode.db")
   first=$(curl -sf -H "$auth" -H "Content-Type: application/json" -X POST \
     -d "{\"id\":{},\"name\":\"bench first\",\"accessRights\":[$rights]}" "$base/api/v1/access/accessGroups")
   first_id=$(printf '%s' "$first" | sed -n 's/^{"accessGroup":{"id":{"id":\([0-9]*\)}.*/\1/p')

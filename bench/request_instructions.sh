@@ -9,6 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 command -v valgrind >/dev/null || apt-get install -y valgrind >/dev/null
 command -v sqlite3 >/dev/null || apt-get install -y sqlite3 >/dev/null
+. bench/bench-rights.sh
 builds=("${1:-build}"); [ -z "${2:-}" ] || builds+=("$2")
 count="${3:-300}"
 work="$(mktemp -d)"
@@ -43,7 +44,7 @@ requests() { # how many, url [POST body: name prefix]
 }
 
 measure() { # build dir -> figures: "bare info get post", thousands of instructions per request
-  local db base rights week out="$work/out"
+  local base rights out="$work/out"
   figures=""
   rm -rf "$work/data" "$work"/callgrind.*
   valgrind --tool=callgrind --callgrind-out-file="$work/callgrind.out" "$1/bench/bench_api_server" \
@@ -51,11 +52,8 @@ measure() { # build dir -> figures: "bare info get post", thousands of instructi
   server=$!
   for _ in $(seq 600); do grep -qs "http listening" "$out" && break; sleep 0.1; done
   base="http://127.0.0.1:$(sed -n 's/^http listening on 127.0.0.1:\([0-9]*\)$/\1/p' "$out")"
-  db="$work/data/keynode.db"
-  sqlite3 "$db" "INSERT INTO CommonWeekPrograms (NAME, TYPE, IS_SYSTEM) VALUES ('bench', 10, 0);"
-  for i in $(seq 10); do sqlite3 "$db" "INSERT INTO AccessDoors (NAME) VALUES ('bench door $i');"; done
-  week=$(sqlite3 "$db" "SELECT MAX(ID) FROM CommonWeekPrograms;")
-  rights=$(sqlite3 "$db" "SELECT group_concat('{\\\"doorID\\\":{\\\"id\\\":' || ID || '},\\\"weekProgramID\\\":{\\\"id\\\":$week}}', ',') FROM AccessDoors;")
+  # The body goes into a curl config file, whose quoted strings escape their quotes.
+  rights=$(bench_rights "$work/data/keynode.db" | sed 's/"/\\"/g')
   local post="{\\\"id\\\":{},\\\"accessRights\\\":[$rights],\\\"name\\\":\\\"bench "
   requests 1 "$base/api/v1/access/accessGroups" "${post}first-" # group 1, for the GET
   for what in bare info get post; do
